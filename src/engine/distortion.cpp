@@ -1,0 +1,76 @@
+#include "engine/distortion.h"
+
+#include <cfloat>
+
+namespace vellox
+{
+
+namespace
+{
+
+// T and W are single-precision constants used in double.
+constexpr double kClipThreshold = 0.707f;
+constexpr double kClipKnee = 0.293f;
+
+// Quintic smoothstep of t = u/2 + 1/2, mapped from [0.5, 1] to [0, 1], in double.
+float blendPosition(float u)
+{
+    const double t = static_cast<double>(u) * 0.5 + 0.5;
+    if (t > 1.0)
+        return 1.0f;
+    return static_cast<float>(2.0 * (t * t * t) * ((6.0 * t - 15.0) * t + 10.0) - 1.0);
+}
+
+} // namespace
+
+float softClip(float x)
+{
+    const double a = std::fabs(static_cast<double>(x));
+    if (a < kClipThreshold && x > 0.0f)
+        return x;
+    if (a >= kClipThreshold && x > 0.0f)
+        return static_cast<float>(kClipThreshold + kClipKnee * std::tanh((a - kClipThreshold) / kClipKnee));
+    if (a >= kClipThreshold && x < 0.0f)
+        return static_cast<float>(-kClipThreshold - kClipKnee * std::tanh((a - kClipThreshold) / kClipKnee));
+    return x;
+}
+
+void processSoftClip(float* samples, int count)
+{
+    for (int i = 0; i < count; ++i)
+        samples[i] = softClip(samples[i]);
+}
+
+TubeSegment tubeSegment(float morph)
+{
+    if (!(morph >= 0.0f))
+        return {-1, 0.0f, 1.0f};
+    if (morph > 11.0f)
+        return {10, 1.0f, 0.0f};
+    // 10 up to and including 11 is the last segment.
+    const int stage = morph >= 10.0f ? 10 : static_cast<int>(morph);
+    const float u = morph - static_cast<float>(stage);
+    const CrossfadeGains gains = crossfadeGains(blendPosition(u));
+    return {stage, gains.destination, gains.source};
+}
+
+float tubeShapeOverflow(float x, float next, float current, const TubeSegment& segment)
+{
+    if (x != x)
+        return x;
+    const float y = segment.nextGain == 0.0f ? current * segment.currentGain : next * segment.nextGain;
+    if (y > FLT_MAX)
+        return FLT_MAX;
+    if (y < -FLT_MAX)
+        return -FLT_MAX;
+    return y;
+}
+
+void processVaveriv(float* samples, int count, float morph)
+{
+    const TubeSegment segment = tubeSegment(morph);
+    for (int i = 0; i < count; ++i)
+        samples[i] = tubeShape(samples[i], segment);
+}
+
+} // namespace vellox
