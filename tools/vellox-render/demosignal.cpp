@@ -157,12 +157,14 @@ StereoBuffer makeDemoSignal(int sampleRate)
         }
     }
 
-    // Bars 1 and 3 quiet, 2 and 4 loud, with 10 ms ramps between the levels.
+    // Bars 1 and 3 quiet, 2 and 4 loud. Level changes ramp over 10 ms inside the loud bar
+    // (at its start going up, at its end going down), so the quiet bars stay quiet throughout.
     double peak = 0.0;
     for (size_t i = 0; i < frames; ++i)
         peak = std::max(peak, std::max(std::fabs(l[i]), std::fabs(r[i])));
     double norm = peak > 0.0 ? kDemoLoudPeak / peak : 0.0;
     double ramp = 0.01 * sampleRate;
+    double barFrames = kBar * sampleRate;
 
     StereoBuffer out;
     out.sampleRate = sampleRate;
@@ -170,13 +172,15 @@ StereoBuffer makeDemoSignal(int sampleRate)
     out.right.resize(frames);
     for (size_t i = 0; i < frames; ++i)
     {
-        double t = double(i) / sampleRate;
-        int bar = int(t / kBar);
-        double intoBar = double(i) - bar * kBar * sampleRate;
-        double level = bar % 2 ? 1.0 : kDemoQuietGain;
-        double previous = bar == 0 ? level : (bar % 2 ? kDemoQuietGain : 1.0);
-        if (intoBar < ramp)
-            level = previous + (level - previous) * intoBar / ramp;
+        int bar = int(double(i) / barFrames);
+        double intoBar = double(i) - bar * barFrames;
+        double level = kDemoQuietGain;
+        if (bar % 2 == 1)
+        {
+            double fromStart = intoBar / ramp, toEnd = (barFrames - intoBar) / ramp;
+            double w = std::min(1.0, std::min(fromStart, bar == 3 ? 1.0 : toEnd));
+            level = kDemoQuietGain + (1.0 - kDemoQuietGain) * w;
+        }
         out.left[i] = float(l[i] * norm * level);
         out.right[i] = float(r[i] * norm * level);
     }
