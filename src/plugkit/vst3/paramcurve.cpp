@@ -17,7 +17,7 @@ void sampleCurveAtBlockStarts(vst3::IParamValueQueue* queue, double currentValue
         if (queue->getPoint(i, offset, value) != vst3::kResultOk)
             continue;
         const double o = double(offset);
-        for (; next <= blocks; ++next)
+        for (; next < blocks; ++next)
         {
             const double start = double(next) * double(blockLength);
             if (!(start < o))
@@ -30,6 +30,8 @@ void sampleCurveAtBlockStarts(vst3::IParamValueQueue* queue, double currentValue
         previousOffset = o;
         previousValue = value;
     }
+    // The rest of the starts, and the value after the buffer: the last point's value (for a
+    // 0-sample call, which has no block, that is the only value applied).
     for (; next <= blocks; ++next)
         values[next] = previousValue;
 }

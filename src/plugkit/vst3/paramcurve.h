@@ -8,8 +8,9 @@
 namespace plugkit
 {
 
-// Writes blocks + 1 values: values[k] is the curve at k x blockLength (k = 0 .. blocks), so
-// values[blocks] is the value after the buffer. Points the host fails to return are skipped.
+// Writes blocks + 1 values: values[k] is the curve at the start k x blockLength of block k
+// (k < blocks), and values[blocks] is the value after the buffer: the last point's value.
+// Points the host fails to return are skipped.
 // [audio thread] No allocation.
 void sampleCurveAtBlockStarts(vst3::IParamValueQueue* queue, double currentValue,
                               int blockLength, int blocks, double* values);
