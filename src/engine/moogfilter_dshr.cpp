@@ -74,6 +74,23 @@ float Moogfilter::tableTanh(float v) const
 
 float Moogfilter::processSampleLPF_optimized(float x)
 {
+    return step(x);
+}
+
+void Moogfilter::processStereo(Moogfilter& leftFilter, Moogfilter& rightFilter, float* left,
+                               float* right, int count, float makeupGain)
+{
+    for (int i = 0; i < count; ++i)
+    {
+        const float l = leftFilter.step(left[i]);
+        const float r = rightFilter.step(right[i]);
+        left[i] = l * makeupGain;
+        right[i] = r * makeupGain;
+    }
+}
+
+float Moogfilter::step(float x)
+{
     if (repeats_ <= 0) return x;
 
     float out = 0.0f;

@@ -31,6 +31,12 @@ public:
     // One sample in, one filtered sample out. [audio thread]
     float processSampleLPF_optimized(float x);
 
+    // [audio thread] The engine's filter pass: every sample of `left` through `leftFilter`
+    // and of `right` through `rightFilter`, each result times `makeupGain`, in place. Same
+    // results as the per-sample calls; the two channels' steps interleave.
+    static void processStereo(Moogfilter& leftFilter, Moogfilter& rightFilter, float* left,
+                              float* right, int count, float makeupGain);
+
     // The saturating table read of the stages: +-0.99 at and beyond +-3, linear
     // interpolation of the table inside.
     float tableTanh(float v) const;
@@ -43,6 +49,8 @@ public:
     static float firCoefficient(int k);
 
 private:
+    float step(float x);
+
     float cutoff_ = 0.0f;
     float g_ = 0.0f;
     float resonance_ = 0.0f;

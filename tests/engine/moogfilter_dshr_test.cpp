@@ -249,3 +249,27 @@ TEST(Moogfilter, ExtremeFiniteInputStaysFiniteAndBounded)
         }
     }
 }
+
+TEST(Moogfilter, StereoPassEqualsPerSampleCallsTimesMakeUpGain)
+{
+    Moogfilter l1 = preparedFilter(3000.0f, 2.0f, 4, 44100.0);
+    Moogfilter r1 = preparedFilter(500.0f, 0.5f, 4, 44100.0);
+    Moogfilter l2 = l1, r2 = r1;
+    std::vector<float> left(777), right(777);
+    for (size_t i = 0; i < left.size(); ++i)
+    {
+        left[i] = 0.9f * static_cast<float>(std::sin(0.05 * static_cast<double>(i)));
+        right[i] = (i / 40) % 2 ? 0.7f : -0.7f;
+    }
+    std::vector<float> expectedL(left.size()), expectedR(right.size());
+    const float gain = std::exp(32.0f * 0.115129255f); // "LP Gain" default +32 dB
+    for (size_t i = 0; i < left.size(); ++i)
+    {
+        expectedL[i] = l2.processSampleLPF_optimized(left[i]) * gain;
+        expectedR[i] = r2.processSampleLPF_optimized(right[i]) * gain;
+    }
+    Moogfilter::processStereo(l1, r1, left.data(), right.data(), static_cast<int>(left.size()),
+                              gain);
+    EXPECT_EQ(left, expectedL);
+    EXPECT_EQ(right, expectedR);
+}
