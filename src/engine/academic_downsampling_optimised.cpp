@@ -15,8 +15,7 @@ void DownsamplingOpt::processBuffer(float* input, float* output, int frames, int
 {
     if (factor != currentFactor_)
         initialize(factor, sampleRate);
-    section_.processInPlace(input, frames * factor);
-    dropRoundingDrift(section_.state);
+    runOversamplingSection(section_, input, frames * factor);
     // Forwards, so that output may be the input buffer: frame i comes from i x factor >= i.
     for (int i = 0; i < frames; ++i)
         output[i] = input[i * factor];

@@ -14,15 +14,13 @@ namespace vellox
 // 8 and 16 are a programming error and stop the program.
 plugkit::BiquadCoefficients oversamplingSectionDesign(int factor, double sampleRate);
 
-// The section returns its input exactly, so its output state equals its input state, except
+// [audio thread] Runs the samplers' section in place over `count` samples. With 1, 2, 1, 2, 1
+// the section returns its input exactly, and its output state equals its input state, except
 // after a sample whose neighbour is over 2^29 times larger: (2 x1 + x) then rounds, and with
 // both poles on the unit circle that error never decays but grows by one step per sample.
-// Called after each block, this drops such drift (and changes nothing otherwise).
-inline void dropRoundingDrift(plugkit::BiquadState& state)
-{
-    state.y1 = state.x1;
-    state.y2 = state.x2;
-}
+// Such drift is dropped at the end of the block. When a vectorisable check shows that the
+// recursion would return every sample bit for bit, the recursion itself is skipped.
+void runOversamplingSection(plugkit::BiquadSection& section, float* samples, int count);
 
 class UpsamplingOpt
 {

@@ -69,8 +69,10 @@ float tubeShapeOverflow(float x, float next, float current, const TubeSegment& s
 void processVaveriv(float* samples, int count, float morph)
 {
     const TubeSegment segment = tubeSegment(morph);
+    // The zero-stuffed stream is mostly zeros, and every stage and the blend map +-0 to itself.
     for (int i = 0; i < count; ++i)
-        samples[i] = tubeShape(samples[i], segment);
+        if (samples[i] != 0.0f)
+            samples[i] = tubeShape(samples[i], segment);
 }
 
 } // namespace vellox
