@@ -35,8 +35,6 @@ private:
         plugkit::BiquadState left;
         plugkit::BiquadState right;
         bool armed = false;
-
-        void run(float* l, float* r, int count);
     };
 
     Band low_;
