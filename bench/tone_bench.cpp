@@ -33,9 +33,13 @@ void toneStage(benchmark::State& state)
 {
     const bool bassOn = state.range(0) & 1;
     const bool trebleOn = state.range(0) & 2;
+    const bool heavy = state.range(1) != 0; // amounts 100 % and exciter on, else the defaults
     vellox::BaxandAll tone;
     tone.reset();
-    tone.setControls(vellox::BaxandAll::kExciterOn, 8.0f, 6.0f);
+    if (heavy)
+        tone.setControls(vellox::BaxandAll::kExciterOn, 100.0f * 0.08f, 100.0f * 0.06f);
+    else
+        tone.setControls(vellox::BaxandAll::kExciterOff, 20.0f * 0.08f, 20.0f * 0.06f);
     const std::vector<float> source = signal(220.0, 0.9f);
     std::vector<float> left = source, right = source;
     for (auto _ : state)
@@ -47,8 +51,8 @@ void toneStage(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * kCount);
 }
-// 0 original, 1 bass, 2 treble, 3 both
-BENCHMARK(toneStage)->Arg(0)->Arg(1)->Arg(2)->Arg(3);
+// First argument: 0 original, 1 bass, 2 treble, 3 both; second: default or heavy settings.
+BENCHMARK(toneStage)->ArgsProduct({{0, 1, 2, 3}, {0, 1}});
 
 void ladder(benchmark::State& state)
 {
