@@ -7,11 +7,12 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-echo "Building the plug-in and vellox-render (build/release) ..."
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/release -j"$(nproc)" --target Vellox vellox-render
+build=${VELLOX_BUILD_DIR:-build/release}
+echo "Building the plug-in and vellox-render ($build) ..."
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$(nproc)" --target Vellox vellox-render
 
-tool=build/release/tools/vellox-render/vellox-render
+tool=$build/tools/vellox-render/vellox-render
 mkdir -p out
 for preset in INIT FATDRUM LOFIVOICE BUZZ; do
   echo

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "plugkit/client/boolparameter.h"
+#include "plugkit/client/client.h"
 #include "plugkit/client/floatparameter.h"
 #include "plugkit/client/integerparameter.h"
 #include "plugkit/core/fatal.h"

@@ -4,7 +4,10 @@
 // the parameters as editor edits, so the host records them like any other change. Tools
 // outside the plug-in (vellox-render) read the same table.
 
-#include "plugkit/client/client.h"
+namespace plugkit
+{
+class Client;
+}
 
 namespace vellox
 {
