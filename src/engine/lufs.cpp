@@ -30,7 +30,7 @@ void sizeBuffer(plugkit::Vec<float>& buffer, int count)
         buffer.resize(static_cast<size_t>(count));
 }
 
-float softClip(float sample)
+float outputClip(float sample)
 {
     double y = sample;
     if (std::fabs(y) >= kClipThreshold && y > 0.0)
@@ -206,7 +206,7 @@ void Limiter::processChannel(Channel& channel, float* x, int count, double sampl
         // The two gains cancel by design; when one overflows (a level near +57 dBFS or more)
         // the product is inf x 0: take the sample as it is and let the clip bound it.
         if (y != y) y = x[k] == x[k] ? x[k] : 0.0f;
-        x[k] = softClip(y);
+        x[k] = outputClip(y);
     }
 }
 
