@@ -116,15 +116,20 @@ TEST(ThreadPool, DestructionFinishesTheStartedLoop)
 }
 
 // Results written by the workers into plain memory must be visible to the caller once the
-// loop returns, loop after loop.
+// loop returns, loop after loop. Each item fills a whole row, so that a caller released when
+// the last item is handed out rather than finished reads a row still being written.
 TEST(ThreadPoolConcurrent, RepeatedLoopsPublishTheirResults)
 {
+    constexpr int kRow = 256;
     ThreadPool pool(3);
-    std::vector<int> results(64);
-    for (int round = 0; round < 500; ++round)
+    std::vector<int> results(64 * kRow);
+    for (int round = 0; round < 300; ++round)
     {
         int count = 2 + round % 63;
-        auto task = [&](int item, int) { results[size_t(item)] = round * 1000 + item; };
+        auto task = [&](int item, int) {
+            for (int j = 0; j < kRow; ++j)
+                results[size_t(item * kRow + j)] = round * 1000 + item;
+        };
         if (round % 2 == 0)
         {
             pool.parallelFor(count, task);
@@ -134,7 +139,7 @@ TEST(ThreadPoolConcurrent, RepeatedLoopsPublishTheirResults)
             pool.parallelForAsync(count, task);
             pool.waitForCompletion();
         }
-        for (int i = 0; i < count; ++i)
-            ASSERT_EQ(results[size_t(i)], round * 1000 + i) << "round " << round;
+        for (int i = 0; i < count * kRow; ++i)
+            ASSERT_EQ(results[size_t(i)], round * 1000 + i / kRow) << "round " << round;
     }
 }
