@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <initializer_list>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,6 +41,10 @@ void installHandlers()
     installed = true;
     for (int sig : {SIGINT, SIGTERM, SIGHUP})
     {
+        // A signal the caller chose to ignore (nohup, a background job) stays ignored.
+        struct sigaction old = {};
+        if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
+            continue;
         struct sigaction sa = {};
         sa.sa_handler = onInterrupt;
         sigemptyset(&sa.sa_mask);
