@@ -38,10 +38,14 @@ std::string dbText(double db)
 std::vector<ChangedSetting> changedSettings(const ParameterTable& table, PluginInstance& plugin)
 {
     std::vector<ChangedSetting> changed;
+    // A value that went through the host's 32-bit float may print differently from the
+    // default ("0.0" against "-0.0") without being a change; those are not listed.
+    constexpr double kFloatRounding = 1e-7;
     for (const PluginParameter& p : table.all())
     {
-        std::string now = plugin.valueText(p.id, plugin.normalized(p.id));
-        if (now != p.defaultText)
+        double n = plugin.normalized(p.id);
+        std::string now = plugin.valueText(p.id, n);
+        if (now != p.defaultText && std::fabs(n - p.defaultNormalized) > kFloatRounding)
             changed.push_back({p.name, now, p.units});
     }
     return changed;
