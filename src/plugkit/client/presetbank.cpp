@@ -33,6 +33,12 @@ bool PresetBank::loadPresetFromHost(int index)
     live->stateData().clearContents();
     owner_->saveState(live->stateData());
 
+    // The live state was just stored through 32-bit values; re-applying it would move the
+    // plain values by that rounding (0 dB would become -1e-6 dB), so switching to the current
+    // preset stops here and changes nothing.
+    if (index == current_)
+        return true;
+
     Preset* next = presets_[size_t(index)];
     for (int i = 0; i < n; ++i)
     {

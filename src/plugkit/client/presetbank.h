@@ -44,8 +44,9 @@ public:
     int currentPresetIndex() const { return current_; }
 
     // Keeps the live state in the current preset, then applies preset `index` through
-    // setFromHost and the client's loadState, and makes it current. An index outside the bank
-    // changes nothing and gives false.
+    // setFromHost and the client's loadState, and makes it current. Switching to the current
+    // preset only keeps the live state: nothing changes. An index outside the bank changes
+    // nothing and gives false.
     bool loadPresetFromHost(int index);
 
     // Appends the chunk of the current state.

@@ -233,6 +233,15 @@ TEST(PresetBank, LoadPresetSavesTheLiveStateAndAppliesTheOther)
     EXPECT_EQ(c.presetBank()->preset(1)->values().length(), 2u)
         << "the short preset now holds one value per parameter";
 
+    // Switching to the current preset keeps the live state in it and moves nothing.
+    c.setParameterFromHost(0, 0.25f);
+    double plain = static_cast<FloatParameter*>(c.param(0))->value();
+    c.lastLoaded.clear();
+    EXPECT_TRUE(c.presetBank()->loadPresetFromHost(0));
+    EXPECT_EQ(static_cast<FloatParameter*>(c.param(0))->value(), plain);
+    EXPECT_EQ(c.presetBank()->preset(0)->values()[0], 0.25f);
+    EXPECT_TRUE(c.lastLoaded.empty());
+
     EXPECT_FALSE(c.presetBank()->loadPresetFromHost(2));
     EXPECT_FALSE(c.presetBank()->loadPresetFromHost(-1));
     EXPECT_EQ(c.presetBank()->currentPresetIndex(), 0);
