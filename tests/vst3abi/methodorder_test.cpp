@@ -199,11 +199,15 @@ struct HostEvents : sv::IEventList
     sb::tresult addEvent(sv::Event&) override HIT(5)
 };
 
-// The same object seen through the other declaration of the interface.
+// The same object seen through the other declaration of the interface, as a host sees it.
+// The empty asm hides the object's known type from the optimiser, which could otherwise
+// devirtualise the call (or treat it as unreachable) instead of going through the table.
 template <class As, class Object>
 As* through(Object& object)
 {
-    return reinterpret_cast<As*>(&object);
+    void* p = &object;
+    asm volatile("" : "+r"(p));
+    return static_cast<As*>(p);
 }
 
 template <class Interface, class Object>
