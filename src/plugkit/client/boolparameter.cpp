@@ -1,6 +1,7 @@
 #include "plugkit/client/boolparameter.h"
 
 #include <cstring>
+#include <limits>
 
 #include "plugkit/client/ihostcommand.h"
 
@@ -29,6 +30,7 @@ void BoolParameter::stringFromNormalizedValue(double normalized, char* buffer, s
 
 bool BoolParameter::normalizedValueFromString(const char* text, double* normalized)
 {
+    *normalized = std::numeric_limits<double>::quiet_NaN();
     if (text != nullptr && std::strcmp(text, "yes") == 0)
     {
         *normalized = 1.0;

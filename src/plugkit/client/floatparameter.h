@@ -26,8 +26,7 @@ public:
     // printf of fromNormalized(x) with the display format.
     void stringFromNormalizedValue(double normalized, char* buffer, size_t size) override;
     // Reads a number (fractions, exponents, hexadecimal, "inf", "nan"; trailing text ignored;
-    // "" is 0) and maps it with toNormalized. Fails only for texts of 128 bytes or more, with
-    // NaN left in `normalized`.
+    // "" is 0) and maps it with toNormalized. Fails only for texts of 128 bytes or more.
     bool normalizedValueFromString(const char* text, double* normalized) override;
     bool isDiscrete() const override { return false; }
     void toStringN(char* buffer, size_t size) override;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "plugkit/client/ihostcommand.h"
 #include "plugkit/core/fatal.h"
@@ -72,6 +73,7 @@ void IntegerParameter::stringFromNormalizedValue(double normalized, char* buffer
 
 bool IntegerParameter::normalizedValueFromString(const char* text, double* normalized)
 {
+    *normalized = std::numeric_limits<double>::quiet_NaN();
     char copy[kParamTextBufferSize];
     if (!copyTypedParamText(text, copy))
         return false;
@@ -147,6 +149,7 @@ void EnumParameter::stringFromNormalizedValue(double normalized, char* buffer, s
 
 bool EnumParameter::normalizedValueFromString(const char* text, double* normalized)
 {
+    *normalized = std::numeric_limits<double>::quiet_NaN();
     if (text == nullptr)
         return false;
     for (int i = 0; i < count_; ++i)

@@ -74,7 +74,8 @@ public:
     virtual double getNormalizedDefault() = 0;
     // Text the value would have at normalised x; the parameter is not changed.
     virtual void stringFromNormalizedValue(double normalized, char* buffer, size_t size) = 0;
-    // Parses typed text. On failure returns false (float kinds leave NaN in `normalized`).
+    // Parses typed text into a normalised value. On failure returns false with NaN in
+    // `normalized`.
     virtual bool normalizedValueFromString(const char* text, double* normalized) = 0;
     virtual bool isDiscrete() const = 0;
 

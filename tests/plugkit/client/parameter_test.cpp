@@ -155,6 +155,10 @@ TEST(ParameterParsing, BoolAcceptsExactlyYesAndNo)
         {
             EXPECT_EQ(x, c.value) << c.text;
         }
+        else
+        {
+            EXPECT_TRUE(std::isnan(x)) << "a failed parse leaves NaN";
+        }
     }
     EXPECT_EQ(textAt(b, 0.5), "yes");
     EXPECT_EQ(textAt(b, 0.4999), "no");
@@ -170,6 +174,7 @@ TEST(ParameterParsing, EnumLabelsAreCaseSensitive)
     EXPECT_DOUBLE_EQ(x, 2.0 / 3.0);
     EXPECT_EQ(e.fromNormalized(x), 2);
     EXPECT_FALSE(e.normalizedValueFromString("warm_x4", &x));
+    EXPECT_TRUE(std::isnan(x));
     EXPECT_FALSE(e.normalizedValueFromString("WARM_x", &x));
     EXPECT_FALSE(e.normalizedValueFromString("WARM_x40", &x));
     EXPECT_EQ(textAt(e, 1.0), "AIR_x8");
