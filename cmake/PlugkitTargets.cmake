@@ -16,6 +16,8 @@ function(plugkit_add_test_folder folder)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  # Same object model as the code under test: test doubles subclass framework classes.
+  target_compile_options(${name} PRIVATE -fno-rtti)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
     PROPERTIES LABELS "unit")

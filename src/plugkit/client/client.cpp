@@ -76,10 +76,7 @@ void Client::destroyOwnedObjects()
                 break;
             spinPause();
         }
-        // The editor class may have IGraphics as a second base: free the whole object.
-        void* block = dynamic_cast<void*>(graphics_);
-        graphics_->~IGraphics();
-        std::free(block);
+        destroyFree(graphics_);
         graphics_ = nullptr;
     }
     destroyFree(presetBank_);
@@ -196,6 +193,112 @@ Preset* Client::makeDefaultPreset()
         values[i] = static_cast<float>(params_[i]->getNormalizedDefault());
     return mallocNew<Preset>("Default", values.ptr(), values.length(), defaultState_.ptr(),
                              defaultState_.length());
+}
+
+// Default behaviour of the overridable operations.
+
+Client::~Client()
+{
+    destroyOwnedObjects();
+}
+
+void Client::setParameterFromHost(int index, float value)
+{
+    params_[size_t(index)]->setFromHost(value);
+}
+
+IGraphics* Client::createGraphics()
+{
+    return nullptr;
+}
+
+void Client::sendMIDIMessage(MidiMessage message)
+{
+    message.offset += midiOutputQueue_.framesElapsed();
+    midiOutputQueue_.insertElement(message);
+}
+
+void Client::sendMIDIMessagesFromUI(const MidiMessage* messages, int count)
+{
+    appendMIDIFromUI(messages, count);
+}
+
+int Client::latencySamples(double)
+{
+    return 0;
+}
+
+float Client::tailSizeInSeconds()
+{
+    return 0.0f;
+}
+
+int Client::maxFramesInProcess()
+{
+    return 0;
+}
+
+void Client::enqueueMIDIFromHost(MidiMessage message)
+{
+    message.offset += midiInputQueue_.framesElapsed();
+    midiInputQueue_.insertElement(message);
+}
+
+void Client::processAudioFromHost(const float* const* inputs, float* const* outputs,
+                                         int frames, TimeInfo info, bool doNotSplit)
+{
+    splitAndProcess(inputs, outputs, frames, info, doNotSplit);
+}
+
+void Client::resetFromHost(double sampleRate, int maxFrames, int numInputs,
+                                  int numOutputs)
+{
+    midiInputQueue_.initialize();
+    midiOutputQueue_.initialize();
+    sizeChannelPointers(numInputs, numOutputs);
+    if (maxFramesInProcess_ > 0 && maxFrames > maxFramesInProcess_)
+        maxFrames = maxFramesInProcess_;
+    reset(sampleRate, maxFrames, numInputs, numOutputs);
+}
+
+bool Client::requestResize(int width, int height)
+{
+    return hostCommand_ != nullptr && hostCommand_->requestResize(width, height);
+}
+
+bool Client::notifyResized()
+{
+    return hostCommand_ != nullptr && hostCommand_->notifyResized();
+}
+
+DAW Client::getDAW()
+{
+    if (hostCommand_ == nullptr)
+        fatalError("getDAW needs a host command");
+    return hostCommand_->getDAW();
+}
+
+PluginFormat Client::getPluginFormat()
+{
+    if (hostCommand_ == nullptr)
+        fatalError("getPluginFormat needs a host command");
+    return hostCommand_->getPluginFormat();
+}
+
+void Client::saveState(Vec<uint8_t>&)
+{
+}
+
+bool Client::loadState(const uint8_t*, size_t)
+{
+    return true;
+}
+
+Vec<Preset*> Client::buildPresets()
+{
+    Vec<Preset*> presets;
+    presets.pushBack(makeDefaultPreset());
+    return presets;
 }
 
 } // namespace plugkit

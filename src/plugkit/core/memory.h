@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 #include "plugkit/core/fatal.h"
@@ -37,10 +38,15 @@ void destroyFree(T* object)
 {
     if (object == nullptr)
         return;
+    // The allocation starts at the most-derived object, which is not the address of a second
+    // base; dynamic_cast<void*> finds it from the vtable (no RTTI needed).
+    void* start;
+    if constexpr (std::is_polymorphic_v<T>)
+        start = dynamic_cast<void*>(object);
+    else
+        start = static_cast<void*>(object);
     object->~T();
-    // The most-derived object starts at the address the allocation returned, which for
-    // single inheritance is the address of every base.
-    std::free(static_cast<void*>(object));
+    std::free(start);
 }
 
 // Aligned blocks. With alignment 1 these are plain malloc / realloc / free. Otherwise the

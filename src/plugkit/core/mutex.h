@@ -29,7 +29,7 @@ public:
 
 private:
     std::atomic<void*> handle_{nullptr};
-    uintptr_t reserved_ = 0;
+    [[maybe_unused]] uintptr_t reserved_ = 0;
 };
 
 // Returns a mutex that is ready to lock.

@@ -74,3 +74,30 @@ TEST(Fatal, OutOfMemoryStopsNamingTheFile)
 {
     EXPECT_DEATH(fatalOutOfMemory(), "out of memory.*memory_test.cpp");
 }
+
+namespace
+{
+
+struct Listener
+{
+    virtual ~Listener() = default;
+    virtual int id() const = 0;
+};
+
+struct Widget : Base, Listener
+{
+    int id() const override { return 5; }
+};
+
+} // namespace
+
+TEST(MallocNew, DestroyThroughASecondBaseFreesTheWholeObject)
+{
+    Base::destroyed = 0;
+    Listener* asListener = mallocNew<Widget>();
+    // The second base sits after the first one, not at the start of the allocation.
+    ASSERT_NE(static_cast<void*>(asListener), static_cast<void*>(static_cast<Widget*>(asListener)));
+    EXPECT_EQ(asListener->id(), 5);
+    destroyFree(asListener); // ASan reports a bad free if the wrong address is freed
+    EXPECT_EQ(Base::destroyed, 1);
+}
