@@ -101,7 +101,8 @@ void printReport(std::ostream& out, const RenderReport& r)
     out << "CPU time   " << format("%.3f s", r.cpuSeconds);
     if (r.cpuSeconds > 0.0 && seconds > 0.0)
         out << ", " << format("%.1fx real time", seconds / r.cpuSeconds);
-    out << " (" << r.blocks << " host buffers of up to " << r.block << " frames)\n";
+    out << " (" << r.blocks << (r.blocks == 1 ? " host buffer" : " host buffers") << " of up to "
+        << r.block << " frames)\n";
 }
 
 } // namespace vellox::render
