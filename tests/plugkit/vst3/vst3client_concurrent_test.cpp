@@ -24,10 +24,12 @@ TEST(VST3ClientConcurrent, ProcessWhileTheControllerEditsAndStateMoves)
     ASSERT_EQ(v::kResultOk, i.component()->getState(&saved));
 
     std::atomic<bool> audioDone{false};
+    std::atomic<int> mainRounds{0};
     std::thread audio([&] {
         i.in[0].assign(256, 0.0f);
         i.in[1].assign(256, 0.0f);
-        for (int block = 0; block < 200; ++block)
+        // At least 200 blocks, and on until the main thread has done 100 rounds beside them.
+        for (int block = 0; block < 200 || mainRounds.load() < 100; ++block)
         {
             for (int n = 0; n < 256; ++n)
                 i.in[0][size_t(n)] = i.in[1][size_t(n)] = 0.3f * std::sin(float(block * 256 + n) * 0.03f);
@@ -52,6 +54,7 @@ TEST(VST3ClientConcurrent, ProcessWhileTheControllerEditsAndStateMoves)
         saved.position = 0;
         i.component()->setState(&saved);
         ++round;
+        mainRounds.store(round);
     }
     audio.join();
 
