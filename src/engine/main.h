@@ -5,7 +5,15 @@
 
 #include <cmath>
 
+#include "engine/academic_downsampling_optimised.h"
+#include "engine/academic_oversampling_optimised.h"
+#include "engine/baxandall.h"
+#include "engine/equaliser.h"
+#include "engine/lufs.h"
+#include "engine/meterfeed.h"
+#include "engine/moogfilter_dshr.h"
 #include "plugkit/client/client.h"
+#include "plugkit/core/vec.h"
 
 namespace vellox
 {
@@ -68,11 +76,73 @@ public:
     void processAudio(const float* const* inputs, float* const* outputs, int frames,
                       plugkit::TimeInfo info) override;
 
+    // [audio thread] The per-call parameter read: every setting, the oversampling factor
+    // (resizing the oversampled buffers when "Texture Levels" changed) and the tone controls.
+    void read_ui_parameters();
+    // Sizes every oversampled work buffer of the chain and the limiter to factor x max frames.
+    void realloc_oversampling_buffers();
+    void prepare_eq_filters();
+    void prepare_moog_filters();
+
+    int oversamplingFactor() const { return factor_; }
+    float wetGain() const { return wetGain_; }
+    float dryGain() const { return dryGain_; }
+    bool lastCallWasSilent() const { return silent_; }
+
+protected:
+    // The editor object's meter inputs; set by createGraphics together with the editor.
+    void setMeterFeed(IMeterFeed* feed) { meterFeed_ = feed; }
+
 private:
-    // Engine state.
-    double sampleRate_ = 0.0;
+    // Settings of the current call, read once at its start.
+    struct Settings
+    {
+        float inputGain = 1.0f;
+        float outputGain = 1.0f;
+        int textureIndex = 2;
+        bool trebleOn = true, bassOn = true;
+        float trebleAmount = 0.0f; // percent x 0.06
+        float bassAmount = 0.0f;   // percent x 0.08
+        bool vaverivOn = false;
+        float morph = 0.0f;
+        bool exciterOn = false;
+        float exciterValue = BaxandAll::kExciterOff;
+        bool eqOn = false;
+        float lowGainDB = 0.0f, midFrequency = 2200.0f, midGainDB = 0.0f, highGainDB = 0.0f;
+        bool filterOn = false;
+        int filterMode = 1;
+        int filterModeFigure = 2; // internal steps: 4 "CLEAN", 2 "DIRTY"
+        float cutoff = 12050.0f;
+        float resonance = 2.0f;
+        float filterGain = 1.0f;
+        bool limiterOn = false;
+        float mix = 0.8f;
+    };
+
+    bool inputIsSilent(const float* const* inputs, int frames) const;
+    void applyInputGain(const float* const* inputs, int frames);
+    void mixAndOutputGain(float* const* outputs, int frames);
+    void runLimiter(float* const* outputs, int frames);
+    void sendMeterValues(float* const* outputs, int frames);
+
+    Settings settings_;
+    double sampleRate_ = 44100.0;
     int maxFrames_ = 0;
-    int numOutputs_ = 2;
+    int factor_ = 4;
+    int lastTextureIndex_ = 4; // no parameter value has it: the first call applies the setting
+    bool silent_ = true;
+    float wetGain_ = 1.0f; // applied in the next processed call
+    float dryGain_ = 0.0f;
+
+    plugkit::Vec<float> dryLeft_, dryRight_, inputLevel_;
+    plugkit::Vec<float> overLeft_, overRight_;
+    UpsamplingOpt upLeft_, upRight_;
+    DownsamplingOpt downLeft_, downRight_;
+    BaxandAll tone_;
+    Equaliser equaliser_;
+    Moogfilter moogLeft_, moogRight_;
+    Limiter limiter_;
+    IMeterFeed* meterFeed_ = nullptr;
 };
 
 } // namespace vellox
