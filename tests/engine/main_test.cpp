@@ -252,18 +252,6 @@ TEST(VelloxClient, ChangingPresetsFromTheHostMovesNothingElse)
         EXPECT_EQ(after[i], before[i]) << c.param(i)->name();
 }
 
-TEST(VelloxClient, ProcessAudioWritesSilenceForNow)
-{
-    VelloxClient c;
-    c.resetFromHost(48000, 4096, 2, 2);
-    std::vector<float> in(1300, 0.5f), outL(1300, 1.0f), outR(1300, 1.0f);
-    const float* ins[2] = {in.data(), in.data()};
-    float* outs[2] = {outL.data(), outR.data()};
-    c.processAudioFromHost(ins, outs, 1300, TimeInfo{}, false);
-    for (int i = 0; i < 1300; ++i)
-        ASSERT_TRUE(outL[i] == 0.0f && outR[i] == 0.0f) << i;
-}
-
 TEST(VelloxStateChunk, DefaultChunkIs120Bytes)
 {
     VelloxClient c;
