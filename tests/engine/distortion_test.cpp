@@ -2,28 +2,97 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <random>
 #include <vector>
+
+#include "engine/reference/shaper_model.h"
 
 using namespace vellox;
 
 namespace
 {
 
-// Sn by plain iteration: S0 = x, S1 = s(s(x)), S(n+1) = s(Sn).
-float stage(float x, int n)
+using reference::stage;
+
+// Bit for bit, NaN matching any NaN.
+bool same(float a, float b)
 {
-    if (n == 0)
-        return x;
-    float y = tubeStage(tubeStage(x));
-    for (int i = 1; i < n; ++i)
-        y = tubeStage(y);
-    return y;
+    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b) || (a != a && b != b);
+}
+
+// Inputs that reach every branch: both signs, the threshold and its neighbours, the range
+// where the stage chain diverges, tiny and subnormal values, zeros, the float range's edge,
+// infinities and NaN; plus a dense sweep and random values.
+std::vector<float> probeInputs()
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    std::vector<float> x = {0.0f, 1e-45f, 1e-38f, 1e-30f, 1e-7f, 0.5f, 0.707f,
+                            std::nextafter(0.707f, 0.0f), std::nextafter(0.707f, 1.0f), 0.99999994f,
+                            1.0f, 1.0000001f, 1.1583f, 1.7320508f, 2.0f, 2.236068f, 2.3f, 3.0f,
+                            10.0f, 1e5f, 1e20f, FLT_MAX, inf, std::numeric_limits<float>::quiet_NaN()};
+    for (float v = -3.0f; v <= 3.0f; v += 1.0f / 1024.0f)
+        x.push_back(v);
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> dist(-1.2f, 1.2f);
+    for (int i = 0; i < 4096; ++i)
+        x.push_back(dist(random));
+    const size_t n = x.size();
+    for (size_t i = 0; i < n; ++i)
+        x.push_back(-x[i]);
+    return x;
+}
+
+// Morphs: every value the engine forms ("Vudirazi amount" x 0.06 capped at 99, "Bass amount"
+// x 0.08, "Treble amount" x 0.06), whole numbers and their neighbours, the last segment,
+// beyond it, negative and NaN.
+std::vector<float> probeMorphs()
+{
+    std::vector<float> m;
+    for (int percent = 0; percent <= 100; ++percent)
+    {
+        m.push_back(std::min(float(percent), 99.0f) * 0.06f);
+        m.push_back(float(percent) * 0.08f);
+    }
+    for (int n = 0; n <= 12; ++n)
+    {
+        m.push_back(float(n));
+        m.push_back(std::nextafter(float(n), 0.0f));
+        m.push_back(float(n) + 0.5f);
+    }
+    for (float v : {10.999999f, 11.000001f, 1000.0f, -0.0f, -1e-30f, -1.0f,
+                    std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
+        m.push_back(v);
+    return m;
 }
 
 } // namespace
+
+TEST(SoftClip, MatchesTheReferenceModel)
+{
+    const std::vector<float> x = probeInputs();
+    for (float v : x)
+        ASSERT_TRUE(same(softClip(v), reference::softClip(v))) << v;
+    // The buffer form, at every length and alignment up to 67 samples.
+    for (size_t start = 0; start < 4; ++start)
+        for (size_t count = 0; count <= 67; ++count)
+        {
+            std::vector<float> buffer(x.begin() + 2000, x.begin() + 2100);
+            processSoftClip(buffer.data() + start, int(count));
+            for (size_t i = 0; i < buffer.size(); ++i)
+            {
+                const float in = x[2000 + i];
+                const bool inside = i >= start && i < start + count;
+                ASSERT_TRUE(same(buffer[i], inside ? reference::softClip(in) : in))
+                    << start << " " << count << " " << i;
+            }
+        }
+}
 
 TEST(SoftClip, Values)
 {
@@ -77,6 +146,47 @@ TEST(CrossfadeGains, Law)
         const float w = float(i) / 64.0f;
         EXPECT_EQ(crossfadeGains(w).destination, crossfadeGains(1.0f - w).source) << w;
         EXPECT_GE(crossfadeGains(w).destination + crossfadeGains(w).source, 1.0f - 1e-6f);
+    }
+}
+
+TEST(CrossfadeGains, MatchReferenceModel)
+{
+    for (int i = 0; i <= 100000; ++i)
+    {
+        const float w = float(i) / 100000.0f;
+        const CrossfadeGains g = crossfadeGains(w);
+        const reference::Gains r = reference::crossfade(w);
+        ASSERT_TRUE(same(g.destination, r.destination)) << w;
+        ASSERT_TRUE(same(g.source, r.source)) << w;
+    }
+}
+
+TEST(TubeShaper, MatchesTheReferenceModel)
+{
+    const std::vector<float> x = probeInputs();
+    for (float morph : probeMorphs())
+    {
+        for (float v : x)
+            ASSERT_TRUE(same(cleanvacuumtubemorphing_optimised(v, morph), reference::shaper(v, morph)))
+                << v << " at " << morph;
+        // The buffer form at every length up to 67 and several alignments.
+        for (size_t start = 0; start < 4; ++start)
+            for (size_t count = 0; count <= 67; count += start + 1)
+            {
+                std::vector<float> buffer(x.begin() + 2000, x.begin() + 2080);
+                processVaveriv(buffer.data() + start, int(count), morph);
+                for (size_t i = 0; i < buffer.size(); ++i)
+                {
+                    const float in = x[2000 + i];
+                    const bool inside = i >= start && i < start + count;
+                    ASSERT_TRUE(same(buffer[i], inside ? reference::shaper(in, morph) : in))
+                        << morph << " " << start << " " << count << " " << i;
+                }
+            }
+        std::vector<float> buffer = x;
+        processVaveriv(buffer.data(), int(buffer.size()), morph);
+        for (size_t i = 0; i < x.size(); ++i)
+            ASSERT_TRUE(same(buffer[i], reference::shaper(x[i], morph))) << x[i] << " at " << morph;
     }
 }
 
