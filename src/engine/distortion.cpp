@@ -35,9 +35,22 @@ float softClip(float x)
     return x;
 }
 
+// Most samples lie below the threshold, where the output is the input: groups of four with
+// no sample at or above it are left as they are.
 void processSoftClip(float* samples, int count)
 {
-    for (int i = 0; i < count; ++i)
+    const __m128 threshold = _mm_set1_ps(0.707f);
+    const __m128 sign = _mm_set1_ps(-0.0f);
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
+    {
+        const __m128 magnitude = _mm_andnot_ps(sign, _mm_loadu_ps(samples + i));
+        if (_mm_movemask_ps(_mm_cmpge_ps(magnitude, threshold)) == 0)
+            continue;
+        for (int k = i; k < i + 4; ++k)
+            samples[k] = softClip(samples[k]);
+    }
+    for (; i < count; ++i)
         samples[i] = softClip(samples[i]);
 }
 
@@ -69,10 +82,11 @@ float tubeShapeOverflow(float x, float next, float current, const TubeSegment& s
 void processVaveriv(float* samples, int count, float morph)
 {
     const TubeSegment segment = tubeSegment(morph);
-    // The zero-stuffed stream is mostly zeros, and every stage and the blend map +-0 to itself.
-    for (int i = 0; i < count; ++i)
-        if (samples[i] != 0.0f)
-            samples[i] = tubeShape(samples[i], segment);
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
+        _mm_storeu_ps(samples + i, tubeShape4(_mm_loadu_ps(samples + i), segment));
+    for (; i < count; ++i)
+        samples[i] = tubeShape(samples[i], segment);
 }
 
 } // namespace vellox

@@ -3,6 +3,8 @@
 // "Vaveriv" tube shaper, plus the crossfade law the shaper shares with the dry/wet mix.
 // Single precision except where a step is stated in double.
 
+#include <emmintrin.h>
+
 #include <cfloat>
 #include <cmath>
 
@@ -78,6 +80,42 @@ inline float tubeShape(float x, const TubeSegment& segment)
     if (!(std::fabs(y) <= FLT_MAX)) [[unlikely]]
         return tubeShapeOverflow(x, next, current, segment);
     return y;
+}
+
+// Four samples at once, bit for bit the same as tubeShape on each lane (IEEE +, -, x and /
+// round the same in vector lanes; the division stays a true division).
+inline __m128 tubeStage4(__m128 y)
+{
+    const __m128 p = _mm_mul_ps(_mm_mul_ps(y, _mm_set1_ps(3.0f)), _mm_set1_ps(0.5f));
+    const __m128 q = _mm_div_ps(_mm_mul_ps(y, y), _mm_set1_ps(3.0f));
+    return _mm_mul_ps(_mm_sub_ps(_mm_set1_ps(1.0f), q), p);
+}
+
+inline __m128 tubeShape4(__m128 x, const TubeSegment& segment)
+{
+    if (segment.stage < 0)
+        return x;
+    __m128 current = x;
+    __m128 next = tubeStage4(tubeStage4(x));
+    for (int i = 0; i < segment.stage; ++i)
+    {
+        current = next;
+        next = tubeStage4(next);
+    }
+    const __m128 y = _mm_add_ps(_mm_mul_ps(next, _mm_set1_ps(segment.nextGain)),
+                                _mm_mul_ps(current, _mm_set1_ps(segment.currentGain)));
+    const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), y);
+    if (_mm_movemask_ps(_mm_cmple_ps(magnitude, _mm_set1_ps(FLT_MAX))) == 0xF) [[likely]]
+        return y;
+    alignas(16) float lanes[4], xs[4], nexts[4], currents[4];
+    _mm_store_ps(lanes, y);
+    _mm_store_ps(xs, x);
+    _mm_store_ps(nexts, next);
+    _mm_store_ps(currents, current);
+    for (int i = 0; i < 4; ++i)
+        if (!(std::fabs(lanes[i]) <= FLT_MAX))
+            lanes[i] = tubeShapeOverflow(xs[i], nexts[i], currents[i], segment);
+    return _mm_load_ps(lanes);
 }
 
 // The tube transfer function: morph 0 returns x, whole number n in 1..11 returns Sn, values
