@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <vector>
+
+#include "engine/reference/biquad_model.h"
 
 using vellox::Equaliser;
 
@@ -206,4 +210,53 @@ TEST(Equaliser, MatchesSeparateSectionPasses)
             }
         }
     }
+}
+
+// Against the independent model, bit for bit: gains that switch bands on and off between calls
+// (a band at 0 dB is skipped and keeps its state), moving mid frequencies, factors 1 .. 8,
+// blocks of 1 to 512 host frames.
+TEST(Equaliser, MatchesTheModelBitForBit)
+{
+    struct Call
+    {
+        float low, midFrequency, mid, high;
+        int frames;
+    };
+    const Call calls[] = {
+        {4.0f, 2200.0f, -3.0f, 2.0f, 512}, {4.0f, 2200.0f, -3.0f, 2.0f, 1},
+        {0.0f, 300.0f, 12.0f, 0.0f, 64},   {-12.0f, 8200.0f, 0.0f, 12.0f, 7},
+        {0.0f, 1000.0f, 0.0f, 0.0f, 100},  {0.5f, 1000.0f, 0.0f, -0.25f, 512},
+        {6.0f, 4500.0f, 6.0f, 6.0f, 333},
+    };
+    for (double host : {44100.0, 48000.0, 96000.0})
+        for (int factor : {1, 2, 4, 8})
+        {
+            SCOPED_TRACE(testing::Message() << "host " << host << " factor " << factor);
+            Equaliser eq;
+            eq.reset();
+            reference::EqualiserModel model;
+            int at = 0;
+            for (const Call& call : calls)
+            {
+                const int count = call.frames * factor;
+                std::vector<float> l(count), r(count);
+                for (int i = 0; i < count; ++i)
+                {
+                    const int n = at + i;
+                    l[i] = i % factor ? 0.0f : static_cast<float>(0.9 * std::sin(0.031 * n));
+                    r[i] = i % factor ? 0.0f : ((n / 17) % 2 ? 1.0f : -1.0f);
+                }
+                std::vector<float> ml = l, mr = r;
+                eq.prepare(call.low, call.midFrequency, call.mid, call.high, factor, host);
+                eq.process(l.data(), r.data(), count);
+                model.prepare(call.low, call.midFrequency, call.mid, call.high, factor, host);
+                model.process(ml.data(), mr.data(), count);
+                for (int i = 0; i < count; ++i)
+                {
+                    ASSERT_EQ(std::bit_cast<uint32_t>(l[i]), std::bit_cast<uint32_t>(ml[i])) << at + i;
+                    ASSERT_EQ(std::bit_cast<uint32_t>(r[i]), std::bit_cast<uint32_t>(mr[i])) << at + i;
+                }
+                at += count;
+            }
+        }
 }

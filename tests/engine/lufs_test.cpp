@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <complex>
+#include <cstdint>
 #include <limits>
 #include <numbers>
 #include <vector>
+
+#include "engine/reference/limiter_model.h"
 
 using vellox::inputMeterLevel;
 using vellox::Limiter;
@@ -261,4 +265,109 @@ TEST(Limiter, InputMeterLevelIsTheMeanMagnitude)
     EXPECT_EQ(inputMeterLevel(-1.0f, 0.5f), 0.75f);
     EXPECT_EQ(inputMeterLevel(0.0f, 0.0f), 0.0f);
     EXPECT_EQ(inputMeterLevel(0.25f, -0.25f), 0.25f);
+}
+
+namespace
+{
+
+bool sameBits(float a, float b)
+{
+    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
+}
+
+enum class Signal
+{
+    fullScaleSine, // bent by the clip
+    halfScaleSine,
+    noise,
+    square,        // +-1
+    loudSquare,    // +-3: deep in the clip, gain computer saturated
+    tiny,          // 1e-20 and below: the 1e-10 floors dominate
+    startsAtZero,  // first weighted sample exactly 0
+    mixed,         // silence, then a burst, then a slow sine
+};
+constexpr Signal kSignals[] = {Signal::fullScaleSine, Signal::halfScaleSine, Signal::noise,
+                               Signal::square,        Signal::loudSquare,    Signal::tiny,
+                               Signal::startsAtZero,  Signal::mixed};
+
+// `frames` host samples, zero-stuffed by `factor` as the limiter's up-sampler leaves them.
+std::vector<float> hostSignal(Signal kind, int frames, int offset, uint32_t seed)
+{
+    std::vector<float> x(frames);
+    uint32_t state = seed * 2654435761u + 7u + offset;
+    auto uniform = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) / 8388608.0f - 1.0f;
+    };
+    for (int i = 0; i < frames; ++i)
+    {
+        const int n = offset + i;
+        const double phase = 2.0 * kPi * (300.0 + 37.0 * (seed % 11)) * n / 48000.0;
+        switch (kind)
+        {
+        case Signal::fullScaleSine: x[i] = static_cast<float>(std::sin(phase)); break;
+        case Signal::halfScaleSine: x[i] = static_cast<float>(0.5 * std::sin(phase)); break;
+        case Signal::noise: x[i] = uniform(); break;
+        case Signal::square: x[i] = (n / 50) % 2 ? 1.0f : -1.0f; break;
+        case Signal::loudSquare: x[i] = (n / 23) % 2 ? 3.0f : -3.0f; break;
+        case Signal::tiny: x[i] = uniform() * (n % 2 ? 1e-20f : 1e-38f); break;
+        case Signal::startsAtZero: x[i] = i == 0 ? 0.0f : static_cast<float>(0.8 * std::sin(phase)); break;
+        case Signal::mixed:
+            x[i] = n % 700 < 200 ? 0.0f
+                   : n % 700 < 260 ? uniform() * 1.2f
+                                   : static_cast<float>(0.3 * std::sin(0.01 * n));
+            break;
+        }
+    }
+    return x;
+}
+
+} // namespace
+
+// The limiter stage against the independent scalar model, bit for bit: factors 1 .. 8,
+// several host rates, blocks of 1 to 512 frames, consecutive calls (the 150 Hz states carry
+// over), different signals left and right.
+TEST(Limiter, MatchesTheScalarModelBitForBit)
+{
+    int caseIndex = 0;
+    for (int factor : {1, 2, 4, 8})
+        for (double fs : {44100.0, 48000.0, 96000.0})
+            for (Signal kind : kSignals)
+            {
+                ++caseIndex;
+                SCOPED_TRACE(testing::Message() << "factor " << factor << " fs " << fs
+                                                << " signal " << static_cast<int>(kind));
+                Limiter limiter;
+                limiter.setTimeFigure(200.0f);
+                limiter.resizeBuffers(kFrames * factor);
+                limiter.clearSmoothing();
+                reference::LimiterModel model;
+                const Signal other = kSignals[(caseIndex + 3) % 8];
+                int at = 0;
+                for (int frames : {1, 512, 3, 64, 2, 200, 512})
+                {
+                    const std::vector<float> hostL = hostSignal(kind, frames, at, caseIndex);
+                    const std::vector<float> hostR = hostSignal(other, frames, at, caseIndex + 99);
+                    const int count = frames * factor;
+                    std::vector<float> l(count, 0.0f), r(count, 0.0f);
+                    for (int i = 0; i < frames; ++i)
+                    {
+                        l[i * factor] = hostL[i];
+                        r[i * factor] = hostR[i];
+                    }
+                    std::vector<float> modelL = l, modelR = r;
+                    limiter.setConstants(-18.0f, -48.0f);
+                    limiter.designSmoothing(fs);
+                    limiter.process(l.data(), r.data(), count, factor, fs);
+                    model.process(modelL.data(), modelR.data(), count, factor, fs);
+                    for (int k = 0; k < count; ++k)
+                    {
+                        ASSERT_TRUE(sameBits(l[k], modelL[k]))
+                            << "left " << at << "+" << k << ": " << l[k] << " vs " << modelL[k];
+                        ASSERT_TRUE(sameBits(r[k], modelR[k]))
+                            << "right " << at << "+" << k << ": " << r[k] << " vs " << modelR[k];
+                    }
+                    at += frames;
+                }
+            }
 }
