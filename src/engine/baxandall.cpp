@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <utility>
 
 #include "engine/distortion.h"
 
@@ -49,7 +48,7 @@ void design(BaxandAll::Filter* filters, int left, int right, double frequency, d
 }
 
 // Keeps the arcsine's argument inside its domain.
-inline double safetyClip(double s)
+double safetyClip(double s)
 {
     if (std::fabs(s) >= kClipThreshold && s > 0.0)
         return kClipThreshold + kClipKnee * std::tanh((std::fabs(s) - kClipThreshold) / kClipKnee);
@@ -57,17 +56,498 @@ inline double safetyClip(double s)
         return -kClipThreshold - kClipKnee * std::tanh((std::fabs(s) - kClipThreshold) / kClipKnee);
     // NaN (not reachable from finite input: sin() is bounded and the shaper's result stays
     // in the float range) is taken as 0 rather than poisoning the later stages.
-    if (s != s) return 0.0;
+    if (s != s)
+        return 0.0;
     return s;
 }
 
+// A non-finite input sample (sin gives NaN) must not reach the filter states.
+double sine(float x)
+{
+    const double h = std::sin(static_cast<double>(x));
+    return std::fabs(h) <= 1.0 ? h : 0.0;
+}
+
 // 10^((value x 30 - 15) / 20) in single precision.
-inline float exciterGain(float value)
+float exciterGain(float value)
 {
     return std::pow(10.0f, (value * 30.0f - 15.0f) / 20.0f);
 }
 
+// The per-sample work runs on vectors of four doubles holding two consecutive samples of
+// both channels: [left i, right i, left i+1, right i+1]. Every lane performs the IEEE
+// operations of the scalar definition in the same order (no FMA), so lanes round exactly as
+// the scalar code; the code is compiled once for the SSE2 baseline, where a vector is two
+// registers, and once for AVX2, chosen at run time, where it is one.
+using D4 = double __attribute__((vector_size(32)));
+using F4 = float __attribute__((vector_size(16)));
+using L4 = long __attribute__((vector_size(32))); // lane masks: all ones or zero
+using I4 = int __attribute__((vector_size(16)));
+using I8 = int __attribute__((vector_size(32)));
+using D2 = double __attribute__((vector_size(16)));
+
+// GCC notes that 32-byte vectors would be passed differently without AVX; the functions
+// taking them are all inlined and local to this file, so no call crosses that boundary.
+// (The note comes at the end of the file, so it stays off to the end.)
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+#define VELLOX_LANES [[gnu::always_inline]] inline
+
+VELLOX_LANES D4 magnitude(const D4& v)
+{
+    return reinterpret_cast<D4>(reinterpret_cast<L4>(v) & 0x7FFFFFFFFFFFFFFFL);
+}
+
+// Bit i set when lane i of the mask is set.
+VELLOX_LANES int laneBits(const L4& mask)
+{
+    const D2 low = reinterpret_cast<D2>(__builtin_shufflevector(mask, mask, 0, 1));
+    const D2 high = reinterpret_cast<D2>(__builtin_shufflevector(mask, mask, 2, 3));
+    return _mm_movemask_pd(low) | _mm_movemask_pd(high) << 2;
+}
+
+// The low and the high 32 bits of each lane.
+VELLOX_LANES I4 lowWords(const D4& v)
+{
+    const I8 words = reinterpret_cast<I8>(v);
+    return __builtin_shufflevector(words, words, 0, 2, 4, 6);
+}
+
+VELLOX_LANES I4 highWords(const D4& v)
+{
+    const I8 words = reinterpret_cast<I8>(v);
+    return __builtin_shufflevector(words, words, 1, 3, 5, 7);
+}
+
+VELLOX_LANES D4 squareRoot(const D4& v)
+{
+    const D2 low = reinterpret_cast<D2>(_mm_sqrt_pd(__builtin_shufflevector(v, v, 0, 1)));
+    const D2 high = reinterpret_cast<D2>(_mm_sqrt_pd(__builtin_shufflevector(v, v, 2, 3)));
+    return __builtin_shufflevector(low, high, 0, 1, 2, 3);
+}
+
+// ---- Sine, bit for bit as the library gives it ----
+//
+// The filters need sin(x) exactly as `sine` gives it. Each lane is computed to about 2^-60
+// relative as an unevaluated sum hi + lo, where hi is the correctly rounded result unless
+// hi + lo lies near the midpoint between two doubles. The library is within 0.516 ulp of
+// the exact value for every float input here (checked exhaustively), so it rounds correctly
+// wherever the exact value is more than 0.016 ulp from a midpoint; lanes within 1/32 ulp of
+// one (about 6 %) call it instead.
+//
+// x is a float, so x^2 and any product of two 24-bit values are exact in double. With
+// z = x^2: sin(x) = x F, F = 1 + z Q(z), Q(z) = -1/6 + z/120 + z^2 T(z). The two leading
+// terms of Q carry split constants whose products with z are exact.
+constexpr double kSineMax = 1.25;    // the soft clip and the shaper deliver below 1.16
+constexpr double kSineMin = 0x1p-60; // z's float part stays a normal float
+constexpr double kSixthHi = -0.16666666666666666;
+constexpr double kSixthLo = -9.25185853854297e-18;
+constexpr double kFifthHi = 0.00830078125; // 17 / 2048: five bits, so z x kFifthHi is exact
+constexpr double kFifthLo = 3.255208333333333e-05;
+// T(z) on 0 <= z <= 1.5625: a Chebyshev fit, within 2^-72 after the factor z^2.
+constexpr double kT0 = -0.0001984126984126984, kT1 = 2.755731922398586e-06,
+                 kT2 = -2.5052108385407197e-08, kT3 = 1.6059043823560675e-10,
+                 kT4 = -7.647161305587127e-13, kT5 = 2.8112292781436733e-15,
+                 kT6 = -8.114295049404927e-18;
+
+// a = high + low, high with 24 significant bits, low with at most 29.
+VELLOX_LANES void split24(const D4& a, D4& high, D4& low)
+{
+    const D4 t = a * (0x1p29 + 1.0);
+    high = t - (t - a);
+    low = a - high;
+}
+
+// s + e == a + b exactly, for |a| >= |b|.
+VELLOX_LANES D4 fastTwoSum(const D4& a, const D4& b, D4& e)
+{
+    const D4 s = a + b;
+    e = b - (s - a);
+    return s;
+}
+
+[[gnu::noinline, gnu::cold]] void sineByLibrary(const double* x, double* y, int lanes)
+{
+    for (int k = 0; k < 4; ++k)
+        if (lanes & 1 << k)
+            y[k] = sine(static_cast<float>(x[k]));
+}
+
+VELLOX_LANES D4 sine4(const D4& x)
+{
+    const D4 z = x * x;
+    const D4 zHigh = __builtin_convertvector(__builtin_convertvector(z, F4), D4);
+    const D4 zLow = z - zHigh;
+    const D4 z2 = z * z;
+    const D4 z4 = z2 * z2;
+    const D4 tail = ((kT0 + kT1 * z) + (kT2 + kT3 * z) * z2) + ((kT4 + kT5 * z) + kT6 * z2) * z4;
+
+    // Q = qHigh + qLow.
+    D4 e;
+    const D4 qHigh = fastTwoSum(D4{} + kSixthHi, z * kFifthHi, e);
+    const D4 qLow = e + (kSixthLo + (z * kFifthLo + z2 * tail));
+
+    // F = 1 + z Q = fHigh + fLow; the four partial products of z qHigh are exact.
+    D4 q1, q2;
+    split24(qHigh, q1, q2);
+    const D4 small = ((zHigh * q2 + zLow * q1) + zLow * q2) + z * qLow;
+    const D4 fHigh = fastTwoSum(D4{} + 1.0, zHigh * q1, e);
+    const D4 fLow = e + small;
+
+    // x F: both partial products of x fHigh are exact.
+    D4 f1, f2;
+    split24(fHigh, f1, f2);
+    const D4 s = fastTwoSum(x * f1, x * f2, e);
+    D4 lo;
+    const D4 hi = fastTwoSum(s, e + x * fLow, lo);
+
+    // The library takes lanes outside the range, near a midpoint, or at a power of two
+    // (where the midpoint below is closer).
+    const D4 a = magnitude(x);
+    const L4 inRange = (a <= kSineMax) & ((a >= kSineMin) | (a == 0.0));
+    const D4 binade = reinterpret_cast<D4>(reinterpret_cast<L4>(hi) & 0x7FF0000000000000L);
+    const L4 nearMidpoint = magnitude(lo) > binade * (15.0 / 32.0 * 0x1p-52);
+    const I4 powerOfTwo = ((highWords(hi) & 0x000FFFFF) == 0) & (lowWords(hi) == 0);
+    const int lanes = laneBits(~inRange | nearMidpoint) |
+                      (_mm_movemask_ps(reinterpret_cast<__m128>(powerOfTwo)) & laneBits(x != 0.0));
+    if (lanes != 0) [[unlikely]]
+    {
+        D4 fixed = hi;
+        sineByLibrary(reinterpret_cast<const double*>(&x), reinterpret_cast<double*>(&fixed), lanes);
+        return fixed;
+    }
+    return hi;
+}
+
+// ---- Arcsine rounded to float, bit for bit as float(asin(s)) ----
+//
+// The approximation is within a few double ulps (below 2^-50 relative). Two doubles that
+// close round to the same float unless a float rounding midpoint (low 29 mantissa bits: 1
+// then 28 zeros) lies between them, so lanes within kMidpointWindow double ulps of one, far
+// beyond both errors together, are computed by the library (about 4 samples in a million),
+// and so are results below the float normal range, where float rounding falls elsewhere.
+constexpr int kMidpointWindow = 1024;
+// P(z) with asin(t) = t + t z P(z), z = t^2, on 0 <= z <= 1/4: a Chebyshev fit, error below
+// 2^-54 relative to asin.
+constexpr double kP0 = 0.1666666666666665, kP1 = 0.07500000000020764,
+                 kP2 = 0.044642857103423646, kP3 = 0.03038194736709848,
+                 kP4 = 0.02237204763174451, kP5 = 0.017355259955786323,
+                 kP6 = 0.013929652902326633, kP7 = 0.011875494382636922,
+                 kP8 = 0.0078029494773533175, kP9 = 0.01603551434914882,
+                 kP10 = -0.010749050339697808, kP11 = 0.028169218060881414;
+
+[[gnu::noinline, gnu::cold]] void clipLanes(double* s)
+{
+    for (int k = 0; k < 4; ++k)
+        s[k] = safetyClip(s[k]);
+}
+
+[[gnu::noinline, gnu::cold]] void arcsineByLibrary(const double* s, float* y, int lanes)
+{
+    for (int k = 0; k < 4; ++k)
+        if (lanes & 1 << k)
+            y[k] = static_cast<float>(std::asin(s[k]));
+}
+
+// float(asin(safetyClip(s))) per lane.
+VELLOX_LANES F4 arcsine4(const D4& sum)
+{
+    D4 s = sum;
+    // Values at or beyond the clip threshold, and NaN, take the scalar clip.
+    if (laneBits(magnitude(s) < kClipThreshold) != 0xF) [[unlikely]]
+        clipLanes(reinterpret_cast<double*>(&s));
+
+    // |s| <= 0.5: the fit; above: pi/2 - 2 asin(sqrt((1 - |s|) / 2)), 1 - |s| exact.
+    const D4 a = magnitude(s);
+    const L4 upper = a > 0.5;
+    const D4 half = (1.0 - a) * 0.5;
+    const D4 z = upper ? half : a * a;
+    const D4 t = upper ? squareRoot(half) : a;
+    const D4 z2 = z * z;
+    const D4 z4 = z2 * z2;
+    const D4 z8 = z4 * z4;
+    const D4 p = (((kP0 + kP1 * z) + (kP2 + kP3 * z) * z2) + ((kP4 + kP5 * z) + (kP6 + kP7 * z) * z2) * z4) +
+                 ((kP8 + kP9 * z) + (kP10 + kP11 * z) * z2) * z8;
+    const D4 r = t + t * (z * p);
+    const D4 folded = upper ? std::numbers::pi / 2.0 - (r + r) : r;
+    const D4 approx = reinterpret_cast<D4>(reinterpret_cast<L4>(folded) |
+                                           (reinterpret_cast<L4>(s) & static_cast<long>(0x8000000000000000UL)));
+    F4 result = __builtin_convertvector(approx, F4);
+
+    const I4 offset = (lowWords(approx) & 0x1FFFFFFF) - (0x10000000 - kMidpointWindow);
+    const I4 nearMidpoint = (offset >= 0) & (offset <= 2 * kMidpointWindow);
+    const D4 m = magnitude(approx);
+    const int lanes = _mm_movemask_ps(reinterpret_cast<__m128>(nearMidpoint)) |
+                      laneBits((m < 0x1p-120) & (m != 0.0));
+    if (lanes != 0) [[unlikely]]
+        arcsineByLibrary(reinterpret_cast<const double*>(&s), reinterpret_cast<float*>(&result), lanes);
+    return result;
+}
+
+// ---- The filters ----
+//
+// One vector holds one filter for both channels and both copies: lanes 0 and 1 are the copy
+// that takes sample i, lanes 2 and 3 the other copy, which takes sample i + 1.
+struct Biquad4
+{
+    D4 b0, b1, b2, a1, a2;
+    D4 s1, s2;
+
+    VELLOX_LANES D4 tick(const D4& x)
+    {
+        const D4 y = b0 * x + s1;
+        s1 = b1 * x - a1 * y + s2;
+        s2 = b2 * x - a2 * y;
+        return y;
+    }
+
+    // One sample, in lanes 0 and 1: only the copy in those lanes runs, and the other copy
+    // then takes the next sample.
+    VELLOX_LANES D4 tickSingle(const D4& x)
+    {
+        const D4 old1 = s1, old2 = s2;
+        const D4 y = tick(x);
+        s1 = __builtin_shufflevector(old1, s1, 2, 3, 4, 5);
+        s2 = __builtin_shufflevector(old2, s2, 2, 3, 4, 5);
+        return y;
+    }
+};
+
+// `next` is the copy that takes the next sample: copy 1 (the first record of a pair) while
+// the toggle is 1.
+Biquad4 loadFilter(const BaxandAll::Filter* filters, int left, int right, int next)
+{
+    const BaxandAll::Filter& l = filters[left];
+    const BaxandAll::Filter& r = filters[right];
+    const BaxandAll::Filter& ln = filters[left + next];
+    const BaxandAll::Filter& rn = filters[right + next];
+    const BaxandAll::Filter& lo = filters[left + 1 - next];
+    const BaxandAll::Filter& ro = filters[right + 1 - next];
+    return {D4{l.b0, r.b0, l.b0, r.b0}, D4{l.b1, r.b1, l.b1, r.b1}, D4{l.b2, r.b2, l.b2, r.b2},
+            D4{l.a1, r.a1, l.a1, r.a1}, D4{l.a2, r.a2, l.a2, r.a2},
+            D4{ln.s1, rn.s1, lo.s1, ro.s1}, D4{ln.s2, rn.s2, lo.s2, ro.s2}};
+}
+
+void storeFilter(const Biquad4& f, BaxandAll::Filter* filters, int left, int right, int next)
+{
+    filters[left + next].s1 = f.s1[0];
+    filters[right + next].s1 = f.s1[1];
+    filters[left + 1 - next].s1 = f.s1[2];
+    filters[right + 1 - next].s1 = f.s1[3];
+    filters[left + next].s2 = f.s2[0];
+    filters[right + next].s2 = f.s2[1];
+    filters[left + 1 - next].s2 = f.s2[2];
+    filters[right + 1 - next].s2 = f.s2[3];
+}
+
+// Samples per channel per pass (even, so that only a call's last pass can hold a single
+// sample); the pass's scratch arrays live on the stack.
+constexpr int kChunk = 256;
+
+// Which bands a variant runs.
+enum class Bands
+{
+    both,     // saturated high + saturated low
+    treble,   // saturated high
+    bass,     // saturated low
+    original, // clean high + clean low
+};
+
+struct Tone
+{
+    Biquad4 first, second;
+    D4 highGain, lowGain;
+    TubeSegment bass, treble;
+};
+
+// Processes `count` samples of both channels with the filters in `tone`; each output may be
+// its channel's input buffer (every input sample of a pass is read before any output sample
+// of the pass is written).
+template <Bands variant>
+VELLOX_LANES void runLanes(Tone& tone, const float* inLeft, float* outLeft, const float* inRight,
+                           float* outRight, int count)
+{
+    constexpr bool useFirst = variant != Bands::bass;    // high band
+    constexpr bool useSecond = variant != Bands::treble; // low band
+    constexpr bool shaped = variant != Bands::original;
+
+    // Channels interleaved per sample; room for a last group of two samples.
+    alignas(32) double h[2 * kChunk];
+    alignas(32) double sum[2 * kChunk];
+    alignas(16) float high[2 * kChunk];
+    alignas(16) float low[2 * kChunk];
+
+    for (int base = 0; base < count; base += kChunk)
+    {
+        const int n = std::min(kChunk, count - base);
+        const float* l = inLeft + base;
+        const float* r = inRight + base;
+        for (int i = 0; i < n; i += 2)
+        {
+            // A single last sample is paired with zeros.
+            const F4 pair = i + 1 < n ? F4{l[i], r[i], l[i + 1], r[i + 1]} : F4{l[i], r[i], 0.0f, 0.0f};
+            *reinterpret_cast<D4*>(h + 2 * i) = sine4(__builtin_convertvector(pair, D4));
+        }
+
+        for (int i = 0; i < n; i += 2)
+        {
+            const D4 x = *reinterpret_cast<const D4*>(h + 2 * i);
+            D4 lowpass1{}, lowpass2{};
+            if (i + 1 < n) [[likely]]
+            {
+                if constexpr (useFirst)
+                    lowpass1 = tone.first.tick(x);
+                if constexpr (useSecond)
+                    lowpass2 = tone.second.tick(x);
+            }
+            else
+            {
+                if constexpr (useFirst)
+                    lowpass1 = tone.first.tickSingle(x);
+                if constexpr (useSecond)
+                    lowpass2 = tone.second.tickSingle(x);
+            }
+            const D4 highBand = (x - lowpass1) * tone.highGain;
+            const D4 lowBand = lowpass2 * tone.lowGain;
+            if constexpr (shaped)
+            {
+                // Rounded to float for the shaper.
+                if constexpr (useFirst)
+                    *reinterpret_cast<F4*>(high + 2 * i) = __builtin_convertvector(highBand, F4);
+                if constexpr (useSecond)
+                    *reinterpret_cast<F4*>(low + 2 * i) = __builtin_convertvector(lowBand, F4);
+            }
+            else
+            {
+                *reinterpret_cast<D4*>(sum + 2 * i) = highBand + lowBand;
+            }
+        }
+
+        if constexpr (shaped)
+        {
+            // Shaper on four band values at a time, the sum in float.
+            for (int j = 0; j < 2 * n; j += 4)
+            {
+                __m128 s;
+                if constexpr (variant == Bands::both)
+                    s = _mm_add_ps(tubeShape4(_mm_load_ps(high + j), tone.treble),
+                                   tubeShape4(_mm_load_ps(low + j), tone.bass));
+                else if constexpr (variant == Bands::treble)
+                    s = tubeShape4(_mm_load_ps(high + j), tone.treble);
+                else
+                    s = tubeShape4(_mm_load_ps(low + j), tone.bass);
+                *reinterpret_cast<D4*>(sum + j) = __builtin_convertvector(reinterpret_cast<F4>(s), D4);
+            }
+        }
+
+        for (int i = 0; i < n; i += 2)
+        {
+            const F4 y = arcsine4(*reinterpret_cast<const D4*>(sum + 2 * i));
+            outLeft[base + i] = y[0];
+            outRight[base + i] = y[1];
+            if (i + 1 < n)
+            {
+                outLeft[base + i + 1] = y[2];
+                outRight[base + i + 1] = y[3];
+            }
+        }
+    }
+}
+
+VELLOX_LANES void sinesLanes(const float* x, double* y, int count)
+{
+    for (int i = 0; i < count; i += 4)
+    {
+        F4 v{};
+        for (int k = 0; k < 4 && i + k < count; ++k)
+            v[k] = x[i + k];
+        const D4 r = sine4(__builtin_convertvector(v, D4));
+        for (int k = 0; k < 4 && i + k < count; ++k)
+            y[i + k] = r[k];
+    }
+}
+
+VELLOX_LANES void arcsinesLanes(const double* s, float* y, int count)
+{
+    for (int i = 0; i < count; i += 4)
+    {
+        D4 v{};
+        for (int k = 0; k < 4 && i + k < count; ++k)
+            v[k] = s[i + k];
+        const F4 r = arcsine4(v);
+        for (int k = 0; k < 4 && i + k < count; ++k)
+            y[i + k] = r[k];
+    }
+}
+
+#undef VELLOX_LANES
+
+// Every vector routine twice: for the baseline, and for AVX2.
+template <Bands variant>
+void runBaseline(Tone& tone, const float* inLeft, float* outLeft, const float* inRight,
+                 float* outRight, int count)
+{
+    runLanes<variant>(tone, inLeft, outLeft, inRight, outRight, count);
+}
+
+template <Bands variant>
+[[gnu::target("avx2")]] void runAvx2(Tone& tone, const float* inLeft, float* outLeft,
+                                     const float* inRight, float* outRight, int count)
+{
+    runLanes<variant>(tone, inLeft, outLeft, inRight, outRight, count);
+}
+
+void sinesBaseline(const float* x, double* y, int count)
+{
+    sinesLanes(x, y, count);
+}
+
+[[gnu::target("avx2")]] void sinesAvx2(const float* x, double* y, int count)
+{
+    sinesLanes(x, y, count);
+}
+
+void arcsinesBaseline(const double* s, float* y, int count)
+{
+    arcsinesLanes(s, y, count);
+}
+
+[[gnu::target("avx2")]] void arcsinesAvx2(const double* s, float* y, int count)
+{
+    arcsinesLanes(s, y, count);
+}
+
+bool detectAvx2()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+
+const bool kHasAvx2 = detectAvx2();
+bool useAvx2 = kHasAvx2; // changed only by tests
+
 } // namespace
+
+void setToneBaseline(bool baseline)
+{
+    useAvx2 = kHasAvx2 && !baseline;
+}
+
+void toneSines(const float* x, double* y, int count)
+{
+    if (useAvx2)
+        sinesAvx2(x, y, count);
+    else
+        sinesBaseline(x, y, count);
+}
+
+void toneArcsines(const double* s, float* y, int count)
+{
+    if (useAvx2)
+        arcsinesAvx2(s, y, count);
+    else
+        arcsinesBaseline(s, y, count);
+}
 
 void BaxandAll::reset()
 {
@@ -86,80 +566,12 @@ void BaxandAll::setControls(float exciter, float bass, float treble)
     trebleMorph = treble;
 }
 
-namespace
-{
-
-// Samples per channel per pass; the pass's scratch arrays live on the stack.
-constexpr int kChunk = 256;
-
-// The two channels in the two lanes of one register: lane 0 left, lane 1 right. Both
-// channels run the same operations in the same order, so each lane rounds exactly as the
-// scalar filter would.
-struct Coefficients
-{
-    __m128d b0, b1, b2, a1, a2;
-};
-
-struct StateLanes
-{
-    __m128d s1, s2;
-};
-
-Coefficients loadCoefficients(const BaxandAll::Filter& left, const BaxandAll::Filter& right)
-{
-    return {_mm_set_pd(right.b0, left.b0), _mm_set_pd(right.b1, left.b1),
-            _mm_set_pd(right.b2, left.b2), _mm_set_pd(right.a1, left.a1),
-            _mm_set_pd(right.a2, left.a2)};
-}
-
-StateLanes loadState(const BaxandAll::Filter& left, const BaxandAll::Filter& right)
-{
-    return {_mm_set_pd(right.s1, left.s1), _mm_set_pd(right.s2, left.s2)};
-}
-
-void storeState(const StateLanes& state, BaxandAll::Filter& left, BaxandAll::Filter& right)
-{
-    _mm_storel_pd(&left.s1, state.s1);
-    _mm_storeh_pd(&right.s1, state.s1);
-    _mm_storel_pd(&left.s2, state.s2);
-    _mm_storeh_pd(&right.s2, state.s2);
-}
-
-inline __m128d tick2(const Coefficients& c, StateLanes& s, __m128d x)
-{
-    const __m128d y = _mm_add_pd(_mm_mul_pd(c.b0, x), s.s1);
-    s.s1 = _mm_add_pd(_mm_sub_pd(_mm_mul_pd(c.b1, x), _mm_mul_pd(c.a1, y)), s.s2);
-    s.s2 = _mm_sub_pd(_mm_mul_pd(c.b2, x), _mm_mul_pd(c.a2, y));
-    return y;
-}
-
-// The two filter copies of one filter, named by use: `next` takes the next sample.
-struct CopyPair
-{
-    StateLanes next, other;
-};
-
-// A non-finite input sample (sin gives NaN) must not reach the filter states.
-inline double sine(float x)
-{
-    const double h = std::sin(static_cast<double>(x));
-    return std::fabs(h) <= 1.0 ? h : 0.0;
-}
-
-inline float arcsine(double sum)
-{
-    return static_cast<float>(std::asin(safetyClip(sum)));
-}
-
-} // namespace
-
 template <BaxandAll::Variant variant>
 void BaxandAll::run(float* inLeft, float* outLeft, float* inRight, float* outRight, int count,
                     double sampleRate)
 {
     constexpr bool useFirst = variant != Variant::bass;    // high band
     constexpr bool useSecond = variant != Variant::treble; // low band
-    constexpr bool shaped = variant != Variant::original;
 
     const float bG = exciterGain(exciterA);
     const float d = exciterGain(exciterB);
@@ -175,124 +587,35 @@ void BaxandAll::run(float* inLeft, float* outLeft, float* inRight, float* outRig
     if (count <= 0)
         return;
 
-    // The morphs are fixed for the call: locate their shaper segments once.
-    [[maybe_unused]] const TubeSegment bass = tubeSegment(bassMorph);
-    [[maybe_unused]] const TubeSegment treble = tubeSegment(trebleMorph);
-    const __m128d highGain = _mm_set1_pd(static_cast<double>(bG));
-    const __m128d lowGain = _mm_set1_pd(static_cast<double>(d));
-
-    // Copy 1 (the first record of a pair) takes the sample while the toggle is 1.
-    const int nextCopy = toggle == 1 ? 0 : 1;
-    Coefficients firstC{}, secondC{};
-    CopyPair first{}, second{};
+    // The morphs are fixed for the call: their shaper segments are located once.
+    Tone tone{};
+    tone.highGain = D4{} + static_cast<double>(bG);
+    tone.lowGain = D4{} + static_cast<double>(d);
+    tone.bass = tubeSegment(bassMorph);
+    tone.treble = tubeSegment(trebleMorph);
+    const int next = toggle == 1 ? 0 : 1;
     if constexpr (useFirst)
-    {
-        firstC = loadCoefficients(filters[kLeftFirst], filters[kRightFirst]);
-        first = {loadState(filters[kLeftFirst + nextCopy], filters[kRightFirst + nextCopy]),
-                 loadState(filters[kLeftFirst + 1 - nextCopy], filters[kRightFirst + 1 - nextCopy])};
-    }
+        tone.first = loadFilter(filters, kLeftFirst, kRightFirst, next);
     if constexpr (useSecond)
-    {
-        secondC = loadCoefficients(filters[kLeftSecond], filters[kRightSecond]);
-        second = {loadState(filters[kLeftSecond + nextCopy], filters[kRightSecond + nextCopy]),
-                  loadState(filters[kLeftSecond + 1 - nextCopy], filters[kRightSecond + 1 - nextCopy])};
-    }
+        tone.second = loadFilter(filters, kLeftSecond, kRightSecond, next);
 
-    // Scratch, channels interleaved (left, right) per sample. Every input sample of a pass is
-    // read before any output sample of the pass is written, so each output may be its
-    // channel's input buffer.
-    alignas(16) double h[2 * kChunk];
-    alignas(16) double sum[2 * kChunk];
-    alignas(16) float low[2 * kChunk];
-    alignas(16) float high[2 * kChunk];
+    constexpr Bands bands = variant == Variant::both     ? Bands::both
+                            : variant == Variant::treble ? Bands::treble
+                            : variant == Variant::bass   ? Bands::bass
+                                                         : Bands::original;
+    if (useAvx2)
+        runAvx2<bands>(tone, inLeft, outLeft, inRight, outRight, count);
+    else
+        runBaseline<bands>(tone, inLeft, outLeft, inRight, outRight, count);
 
-    for (int base = 0; base < count; base += kChunk)
-    {
-        const int n = std::min(kChunk, count - base);
-        for (int i = 0; i < n; ++i)
-        {
-            h[2 * i] = sine(inLeft[base + i]);
-            h[2 * i + 1] = sine(inRight[base + i]);
-        }
-
-        // Filters and band values, both channels at once; consecutive samples alternate
-        // between the two copies.
-        for (int i = 0; i < n; ++i)
-        {
-            const __m128d x = _mm_load_pd(h + 2 * i);
-            __m128d lowpass1 = _mm_setzero_pd(), lowpass2 = _mm_setzero_pd();
-            if constexpr (useFirst)
-            {
-                lowpass1 = tick2(firstC, first.next, x);
-                std::swap(first.next, first.other);
-            }
-            if constexpr (useSecond)
-            {
-                lowpass2 = tick2(secondC, second.next, x);
-                std::swap(second.next, second.other);
-            }
-            const __m128d highBand = _mm_mul_pd(_mm_sub_pd(x, lowpass1), highGain);
-            const __m128d lowBand = _mm_mul_pd(lowpass2, lowGain);
-            if constexpr (shaped)
-            {
-                // Rounded to float for the shaper; two floats per sample.
-                if constexpr (useFirst)
-                    _mm_storel_pi(reinterpret_cast<__m64*>(high + 2 * i), _mm_cvtpd_ps(highBand));
-                if constexpr (useSecond)
-                    _mm_storel_pi(reinterpret_cast<__m64*>(low + 2 * i), _mm_cvtpd_ps(lowBand));
-            }
-            else
-            {
-                _mm_store_pd(sum + 2 * i, _mm_add_pd(highBand, lowBand));
-            }
-        }
-
-        // Shaper on four band values at a time, the sum in float, then widened to double.
-        if constexpr (shaped)
-        {
-            const int values = 2 * n;
-            if (values % 4 != 0)
-            {
-                // An odd sample count leaves half a group: fill it with zeros.
-                high[values] = high[values + 1] = 0.0f;
-                low[values] = low[values + 1] = 0.0f;
-            }
-            for (int j = 0; j < values; j += 4)
-            {
-                __m128 s;
-                if constexpr (variant == Variant::both)
-                    s = _mm_add_ps(tubeShape4(_mm_load_ps(high + j), treble),
-                                   tubeShape4(_mm_load_ps(low + j), bass));
-                else if constexpr (variant == Variant::treble)
-                    s = tubeShape4(_mm_load_ps(high + j), treble);
-                else
-                    s = tubeShape4(_mm_load_ps(low + j), bass);
-                _mm_store_pd(sum + j, _mm_cvtps_pd(s));
-                _mm_store_pd(sum + j + 2, _mm_cvtps_pd(_mm_movehl_ps(s, s)));
-            }
-        }
-
-        for (int i = 0; i < n; ++i)
-        {
-            outLeft[base + i] = arcsine(sum[2 * i]);
-            outRight[base + i] = arcsine(sum[2 * i + 1]);
-        }
-    }
-
-    // `next` now holds the copy for the sample after this call.
+    // The toggle flips once per sample.
     if (count % 2 != 0)
         toggle = toggle == 1 ? 0 : 1;
     const int after = toggle == 1 ? 0 : 1;
     if constexpr (useFirst)
-    {
-        storeState(first.next, filters[kLeftFirst + after], filters[kRightFirst + after]);
-        storeState(first.other, filters[kLeftFirst + 1 - after], filters[kRightFirst + 1 - after]);
-    }
+        storeFilter(tone.first, filters, kLeftFirst, kRightFirst, after);
     if constexpr (useSecond)
-    {
-        storeState(second.next, filters[kLeftSecond + after], filters[kRightSecond + after]);
-        storeState(second.other, filters[kLeftSecond + 1 - after], filters[kRightSecond + 1 - after]);
-    }
+        storeFilter(tone.second, filters, kLeftSecond, kRightSecond, after);
 }
 
 void BaxandAll::processBaxandall2(float* inLeft, float* outLeft, float* inRight, float* outRight,

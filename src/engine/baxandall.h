@@ -7,6 +7,11 @@
 //
 // One object serves both channels. Each filter exists twice per channel and consecutive
 // samples alternate between the two copies (each copy filters every other sample).
+//
+// Both channels and two consecutive samples are processed together in vector lanes, with
+// the same IEEE operations per lane as the per-sample definition, so results are the same
+// bit for bit. sin and asin run as vector approximations that hand every lane they cannot
+// prove identical to the C library's result to the library itself.
 
 #include <cstdint>
 
@@ -36,8 +41,9 @@ public:
     // and treble morph ("Treble amount" x 0.06).
     void setControls(float exciter, float bassMorph, float trebleMorph);
 
-    // [audio thread] The four variants. `count` samples per channel; input and output of a
-    // channel may be the same buffer. `sampleRate` sets the band edges in cycles per sample.
+    // [audio thread] The four variants. `count` samples per channel; the output of a channel
+    // may be its input buffer (no other overlap). `sampleRate` sets the band edges in cycles
+    // per sample.
     void processBaxandall2(float* inLeft, float* outLeft, float* inRight, float* outRight,
                            int count, double sampleRate);
     void processBaxandall2_treble(float* inLeft, float* outLeft, float* inRight, float* outRight,
@@ -71,5 +77,14 @@ private:
     void run(float* inLeft, float* outLeft, float* inRight, float* outRight, int count,
              double sampleRate);
 };
+
+// [test] The instruction set of the stage's vector code: AVX2 where the processor has it
+// (the default), or the SSE2 baseline when `baseline` is true. Both give the same results.
+void setToneBaseline(bool baseline);
+
+// [test] The stage's vector sine and arcsine over arrays: y = sin(x) in double (0 for a
+// non-finite x), and y = float(asin(s)) after the stage's safety clip of s.
+void toneSines(const float* x, double* y, int count);
+void toneArcsines(const double* s, float* y, int count);
 
 } // namespace vellox

@@ -375,22 +375,62 @@ bool sameBits(float a, float b)
     return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
 }
 
+struct ToneSettings
+{
+    float exciter;
+    float bass;
+    float treble;
+    double fs;
+};
+
+// Runs the stage and the model over the same two channels in blocks of varying length;
+// returns the number of samples whose bits differ and the first of them.
+int differingFromModel(const Variant& v, const ToneSettings& set, int kind, size_t& first)
+{
+    constexpr size_t kLength = 8192;
+    const int blockLengths[] = {1, 2, 3, 7, 64, 511, 512, 1, 4096, 5, 2048, 13};
+    std::vector<float> left = toneSignal(kind, kLength);
+    std::vector<float> right = toneSignal((kind + 3) % kSignalKinds, kLength);
+    std::reverse(right.begin(), right.end());
+    std::vector<float> modelLeft = left, modelRight = right;
+
+    BaxandAll stage = freshStage(set.exciter, set.bass, set.treble);
+    reference::ToneModel model;
+    model.exciterA = model.exciterB = set.exciter;
+    model.bassMorph = set.bass;
+    model.trebleMorph = set.treble;
+
+    size_t done = 0;
+    for (int b = 0; done < kLength; ++b)
+    {
+        const int n = std::min(blockLengths[b % std::size(blockLengths)],
+                               static_cast<int>(kLength - done));
+        (stage.*v.method)(left.data() + done, left.data() + done, right.data() + done,
+                          right.data() + done, n, set.fs);
+        model.process(v.model, modelLeft.data() + done, modelRight.data() + done, n, set.fs);
+        done += static_cast<size_t>(n);
+    }
+    int differing = stage.toggle == model.toggle ? 0 : 1;
+    first = kLength;
+    for (size_t i = 0; i < kLength; ++i)
+        if (!sameBits(left[i], modelLeft[i]) || !sameBits(right[i], modelRight[i]))
+        {
+            ++differing;
+            first = std::min(first, i);
+        }
+    return differing;
+}
+
 } // namespace
 
 // The production stage against the reference model, sample by sample and bit for bit, over
-// every variant, exciter on and off, morphs from 0 to the engine's largest, three sample
-// rates (8 kHz caps both band edges at 0.45), and block lengths from 1 to 4096 so that the
-// filter states and the toggle carry across calls of every length.
+// every variant, exciter on and off, morphs from 0 to the engine's largest, four sample
+// rates (8 kHz caps both band edges at 0.45), block lengths from 1 to 4096 so that the
+// filter states and the toggle carry across calls of every length, and both instruction
+// sets.
 TEST(BaxandAll, MatchesTheReferenceModel)
 {
-    struct Settings
-    {
-        float exciter;
-        float bass;
-        float treble;
-        double fs;
-    };
-    const Settings settings[] = {
+    const ToneSettings settings[] = {
         {BaxandAll::kExciterOff, 0.0f, 0.0f, 44100.0},
         {BaxandAll::kExciterOff, 20.0f * 0.08f, 20.0f * 0.06f, 48000.0}, // the defaults
         {BaxandAll::kExciterOn, 100.0f * 0.08f, 100.0f * 0.06f, 48000.0},
@@ -398,48 +438,21 @@ TEST(BaxandAll, MatchesTheReferenceModel)
         {BaxandAll::kExciterOff, 63.0f * 0.08f, 91.0f * 0.06f, 8000.0},
         {BaxandAll::kExciterOn, 1.0f, 2.0f, 96000.0},
     };
-    const int blockLengths[] = {1, 2, 3, 7, 64, 511, 512, 1, 4096, 5, 2048, 13};
-    constexpr size_t kLength = 8192;
-    for (const Variant& v : kVariants)
-        for (const Settings& set : settings)
-            for (int kind = 0; kind < kSignalKinds; ++kind)
-            {
-                std::vector<float> left = toneSignal(kind, kLength);
-                std::vector<float> right = toneSignal((kind + 3) % kSignalKinds, kLength);
-                std::reverse(right.begin(), right.end());
-                std::vector<float> modelLeft = left, modelRight = right;
-
-                BaxandAll stage = freshStage(set.exciter, set.bass, set.treble);
-                reference::ToneModel model;
-                model.exciterA = model.exciterB = set.exciter;
-                model.bassMorph = set.bass;
-                model.trebleMorph = set.treble;
-
-                size_t done = 0;
-                for (int b = 0; done < kLength; ++b)
+    for (bool baseline : {false, true})
+    {
+        vellox::setToneBaseline(baseline);
+        for (const Variant& v : kVariants)
+            for (const ToneSettings& set : settings)
+                for (int kind = 0; kind < kSignalKinds; ++kind)
                 {
-                    const int n = std::min(blockLengths[b % std::size(blockLengths)],
-                                           static_cast<int>(kLength - done));
-                    (stage.*v.method)(left.data() + done, left.data() + done, right.data() + done,
-                                      right.data() + done, n, set.fs);
-                    model.process(v.model, modelLeft.data() + done, modelRight.data() + done, n,
-                                  set.fs);
-                    done += static_cast<size_t>(n);
+                    size_t first = 0;
+                    EXPECT_EQ(differingFromModel(v, set, kind, first), 0)
+                        << v.name << " exciter " << set.exciter << " bass " << set.bass
+                        << " treble " << set.treble << " fs " << set.fs << " signal " << kind
+                        << ", first at " << first << (baseline ? " (SSE2)" : "");
                 }
-                int differing = 0;
-                size_t first = kLength;
-                for (size_t i = 0; i < kLength; ++i)
-                    if (!sameBits(left[i], modelLeft[i]) || !sameBits(right[i], modelRight[i]))
-                    {
-                        ++differing;
-                        first = std::min(first, i);
-                    }
-                EXPECT_EQ(differing, 0)
-                    << v.name << " exciter " << set.exciter << " bass " << set.bass << " treble "
-                    << set.treble << " fs " << set.fs << " signal " << kind << ", first at "
-                    << first;
-                EXPECT_EQ(stage.toggle, model.toggle);
-            }
+    }
+    vellox::setToneBaseline(false);
 }
 
 // Output written to separate buffers equals the in-place result, and the input is left alone.
@@ -459,4 +472,82 @@ TEST(BaxandAll, SeparateOutputBuffersMatchInPlace)
         EXPECT_EQ(outL, placeL) << v.name;
         EXPECT_EQ(outR, placeR) << v.name;
     }
+}
+
+namespace
+{
+
+// Float inputs that reach every path of the sine: zeros, subnormals, the smallest values of
+// the vector range and below, a sweep over every 509th float up to 1.6 (beyond the vector
+// range of 1.25), the range's edge, large values and non-finite ones; both signs.
+std::vector<float> sineInputs()
+{
+    std::vector<float> x = {0.0f, 1e-45f, 1e-38f, 0x1p-61f, 0x1p-60f, 0x1.000002p-60f, 1e-10f,
+                            1e-8f, 0.5f, 1.0f, 1.25f, std::nextafter(1.25f, 2.0f), 3.0f, 1e30f,
+                            std::numeric_limits<float>::max(), std::numeric_limits<float>::infinity(),
+                            std::numeric_limits<float>::quiet_NaN()};
+    for (uint32_t bits = 0; bits <= std::bit_cast<uint32_t>(1.6f); bits += 509)
+        x.push_back(std::bit_cast<float>(bits));
+    const size_t n = x.size();
+    for (size_t i = 0; i < n; ++i)
+        x.push_back(-x[i]);
+    return x;
+}
+
+} // namespace
+
+// The vector sine gives the C library's sin bit for bit (0 for non-finite input), on both
+// instruction sets. Odd counts exercise the partly filled last vector.
+TEST(ToneKernels, SineMatchesTheLibrary)
+{
+    const std::vector<float> x = sineInputs();
+    for (bool baseline : {false, true})
+    {
+        vellox::setToneBaseline(baseline);
+        std::vector<double> y(x.size());
+        vellox::toneSines(x.data(), y.data(), static_cast<int>(x.size()) - 1);
+        for (size_t i = 0; i + 1 < x.size(); ++i)
+        {
+            const double expected = std::isfinite(x[i]) ? std::sin(static_cast<double>(x[i])) : 0.0;
+            ASSERT_EQ(std::bit_cast<uint64_t>(y[i]), std::bit_cast<uint64_t>(expected))
+                << std::hexfloat << x[i] << (baseline ? " (SSE2)" : "");
+        }
+    }
+    vellox::setToneBaseline(false);
+}
+
+// The vector arcsine gives float(asin()) of the clipped sum bit for bit, on both instruction
+// sets: random sums, sums crowding the clip threshold, 0.5 (where the method changes) and 1,
+// tiny and subnormal ones, out-of-range and non-finite ones.
+TEST(ToneKernels, ArcsineMatchesTheLibrary)
+{
+    std::mt19937_64 random(3);
+    std::uniform_real_distribution<double> dist(-1.0, 1.0);
+    std::vector<double> s = {0.0, -0.0, 0.5, 1.0, 0.999, 1.5, 2.0, 1e300, 0x1p-1074, 0x1p-1022,
+                             0x1p-126, 0x1p-120, 1e-30, std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::quiet_NaN()};
+    for (int i = 0; i < 400000; ++i)
+        s.push_back(dist(random));
+    for (double centre : {0.5, 0.999, 1.0})
+        for (int i = 0; i < 20000; ++i)
+            s.push_back(centre + std::ldexp(dist(random), -static_cast<int>(random() % 60)));
+    for (int i = 0; i < 20000; ++i)
+        s.push_back(std::ldexp(dist(random), -static_cast<int>(random() % 1100)));
+    const size_t n = s.size();
+    for (size_t i = 0; i < n; ++i)
+        s.push_back(-s[i]);
+    for (bool baseline : {false, true})
+    {
+        vellox::setToneBaseline(baseline);
+        std::vector<float> y(s.size());
+        vellox::toneArcsines(s.data(), y.data(), static_cast<int>(s.size()) - 3);
+        for (size_t i = 0; i + 3 < s.size(); ++i)
+        {
+            const float expected =
+                static_cast<float>(std::asin(reference::ToneModel::safetyClip(s[i])));
+            ASSERT_EQ(std::bit_cast<uint32_t>(y[i]), std::bit_cast<uint32_t>(expected))
+                << std::hexfloat << s[i] << (baseline ? " (SSE2)" : "");
+        }
+    }
+    vellox::setToneBaseline(false);
 }

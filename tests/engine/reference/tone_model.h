@@ -110,6 +110,21 @@ public:
         }
     };
 
+    // Threshold 0.999, knee 1 - 0.999, in double; NaN (which finite input cannot produce) is
+    // taken as 0 so that the arcsine's result stays finite.
+    static double safetyClip(double s)
+    {
+        const double T = 0.999;
+        const double W = 1.0 - 0.999;
+        if (std::fabs(s) >= T && s > 0.0)
+            return T + W * std::tanh((std::fabs(s) - T) / W);
+        if (std::fabs(s) >= T && s < 0.0)
+            return -T - W * std::tanh((std::fabs(s) - T) / W);
+        if (std::isnan(s))
+            return 0.0;
+        return s;
+    }
+
     // Left first (copies 1, 2), left second (1, 2), right first (1, 2), right second (1, 2).
     Biquad records[8];
     unsigned char toggle = 0;
@@ -134,20 +149,6 @@ private:
         }
     }
 
-    // Threshold 0.999, knee 1 - 0.999, in double; NaN (which finite input cannot produce) is
-    // taken as 0 so that the arcsine's result stays finite.
-    static double safetyClip(double s)
-    {
-        const double T = 0.999;
-        const double W = 1.0 - 0.999;
-        if (std::fabs(s) >= T && s > 0.0)
-            return T + W * std::tanh((std::fabs(s) - T) / W);
-        if (std::fabs(s) >= T && s < 0.0)
-            return -T - W * std::tanh((std::fabs(s) - T) / W);
-        if (std::isnan(s))
-            return 0.0;
-        return s;
-    }
 };
 
 } // namespace reference
