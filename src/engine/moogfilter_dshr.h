@@ -18,9 +18,11 @@ public:
     // "LP Mode" value (0 "CLEAN", 1 "DIRTY") -> internal steps per sample.
     static int repeatCountForMode(int mode) { return mode == 0 ? kCleanRepeats : kDirtyRepeats; }
 
-    Moogfilter() { reset(); }
+    // [main thread] The first filter builds the shared tanh table.
+    Moogfilter();
 
-    // Rebuilds the tanh table, reloads the FIR and clears every memory. N is kept.
+    // Reloads the FIR and clears every memory. N is kept. The tanh table is a constant of
+    // the program, built once and shared by every filter.
     void reset();
 
     // Updates cutoff, g, resonance and N from the settings. `sampleRate` is the host rate.
@@ -33,11 +35,11 @@ public:
 
     // [audio thread] The engine's filter pass: every sample of `left` through `leftFilter`
     // and of `right` through `rightFilter`, each result times `makeupGain`, in place. Same
-    // results as the per-sample calls; the two channels' steps interleave.
+    // results, bit for bit, as the per-sample calls; the two channels run in SSE lanes.
     static void processStereo(Moogfilter& leftFilter, Moogfilter& rightFilter, float* left,
                               float* right, int count, float makeupGain);
 
-    // The saturating table read of the stages: +-0.99 at and beyond +-3, linear
+    // The saturating table read of the stages: +-0.99 at and beyond +-3, 0 for NaN, linear
     // interpolation of the table inside.
     float tableTanh(float v) const;
 
@@ -45,10 +47,20 @@ public:
     float g() const { return g_; }
     float resonance() const { return resonance_; }
     int repeatCount() const { return repeats_; }
-    float tableEntry(int k) const { return table_[k]; }
+    float tableEntry(int k) const { return table_[k].value; }
     static float firCoefficient(int k);
 
+    // Table entry k: tanh at k and the step to entry k + 1 (0 for the last), so that one
+    // 8-byte read serves an interpolation.
+    struct TableEntry
+    {
+        float value;
+        float slope;
+    };
+
 private:
+    struct Stereo;
+
     float step(float x);
 
     float cutoff_ = 0.0f;
@@ -56,10 +68,12 @@ private:
     float resonance_ = 0.0f;
     float y1_ = 0.0f, y2_ = 0.0f, y3_ = 0.0f, y4_ = 0.0f;
     float previousY4_ = 0.0f;
-    float table_[kTableSize] = {};
     float fir_[kFirTaps] = {};
-    float delay_[kFirTaps] = {}; // delay_[0] newest
+    // The FIR's delay line past its newest tap: y4 of the last 12 internal steps, newest
+    // first (d1 .. d12 of the next step).
+    float history_[kFirTaps - 1] = {};
     int repeats_ = kDirtyRepeats;
+    const TableEntry* table_ = nullptr; // shared by every filter
 };
 
 } // namespace vellox
