@@ -81,6 +81,7 @@ float exciterGain(float value)
 // registers, and once for AVX2, chosen at run time, where it is one.
 using D4 = double __attribute__((vector_size(32)));
 using F4 = float __attribute__((vector_size(16)));
+using F8 = float __attribute__((vector_size(32)));
 using L4 = long __attribute__((vector_size(32))); // lane masks: all ones or zero
 using I4 = int __attribute__((vector_size(16)));
 using I8 = int __attribute__((vector_size(32)));
@@ -371,11 +372,11 @@ VELLOX_LANES void runLanes(Tone& tone, const float* inLeft, float* outLeft, cons
     constexpr bool useSecond = variant != Bands::treble; // low band
     constexpr bool shaped = variant != Bands::original;
 
-    // Channels interleaved per sample; room for a last group of two samples.
+    // Channels interleaved per sample, padded to whole vectors.
     alignas(32) double h[2 * kChunk];
     alignas(32) double sum[2 * kChunk];
-    alignas(16) float high[2 * kChunk];
-    alignas(16) float low[2 * kChunk];
+    alignas(32) float high[2 * kChunk];
+    alignas(32) float low[2 * kChunk];
 
     for (int base = 0; base < count; base += kChunk)
     {
@@ -425,18 +426,34 @@ VELLOX_LANES void runLanes(Tone& tone, const float* inLeft, float* outLeft, cons
 
         if constexpr (shaped)
         {
-            // Shaper on four band values at a time, the sum in float.
-            for (int j = 0; j < 2 * n; j += 4)
+            // Shaper on eight band values at a time, the sum in float. The band values run
+            // to a whole vector of four; the rest up to a whole eight is zeroed.
+            const int values = 2 * n;
+            const int padded = (values + 7) & ~7;
+            for (int k = (values + 3) & ~3; k < padded; ++k)
             {
-                __m128 s;
+                if constexpr (useFirst)
+                    high[k] = 0.0f;
+                if constexpr (useSecond)
+                    low[k] = 0.0f;
+            }
+            for (int j = 0; j < padded; j += 8)
+            {
+                F8 s;
+                if constexpr (useFirst)
+                    tubeShape8(high + j, high + j, tone.treble);
+                if constexpr (useSecond)
+                    tubeShape8(low + j, low + j, tone.bass);
                 if constexpr (variant == Bands::both)
-                    s = _mm_add_ps(tubeShape4(_mm_load_ps(high + j), tone.treble),
-                                   tubeShape4(_mm_load_ps(low + j), tone.bass));
+                    s = *reinterpret_cast<const F8*>(high + j) + *reinterpret_cast<const F8*>(low + j);
                 else if constexpr (variant == Bands::treble)
-                    s = tubeShape4(_mm_load_ps(high + j), tone.treble);
+                    s = *reinterpret_cast<const F8*>(high + j);
                 else
-                    s = tubeShape4(_mm_load_ps(low + j), tone.bass);
-                *reinterpret_cast<D4*>(sum + j) = __builtin_convertvector(reinterpret_cast<F4>(s), D4);
+                    s = *reinterpret_cast<const F8*>(low + j);
+                *reinterpret_cast<D4*>(sum + j) =
+                    __builtin_convertvector(__builtin_shufflevector(s, s, 0, 1, 2, 3), D4);
+                *reinterpret_cast<D4*>(sum + j + 4) =
+                    __builtin_convertvector(__builtin_shufflevector(s, s, 4, 5, 6, 7), D4);
             }
         }
 
@@ -517,25 +534,12 @@ void arcsinesBaseline(const double* s, float* y, int count)
     arcsinesLanes(s, y, count);
 }
 
-bool detectAvx2()
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
-}
-
-const bool kHasAvx2 = detectAvx2();
-bool useAvx2 = kHasAvx2; // changed only by tests
 
 } // namespace
 
-void setToneBaseline(bool baseline)
-{
-    useAvx2 = kHasAvx2 && !baseline;
-}
-
 void toneSines(const float* x, double* y, int count)
 {
-    if (useAvx2)
+    if (useAvx2Lanes())
         sinesAvx2(x, y, count);
     else
         sinesBaseline(x, y, count);
@@ -543,7 +547,7 @@ void toneSines(const float* x, double* y, int count)
 
 void toneArcsines(const double* s, float* y, int count)
 {
-    if (useAvx2)
+    if (useAvx2Lanes())
         arcsinesAvx2(s, y, count);
     else
         arcsinesBaseline(s, y, count);
@@ -603,7 +607,7 @@ void BaxandAll::run(float* inLeft, float* outLeft, float* inRight, float* outRig
                             : variant == Variant::treble ? Bands::treble
                             : variant == Variant::bass   ? Bands::bass
                                                          : Bands::original;
-    if (useAvx2)
+    if (useAvx2Lanes())
         runAvx2<bands>(tone, inLeft, outLeft, inRight, outRight, count);
     else
         runBaseline<bands>(tone, inLeft, outLeft, inRight, outRight, count);

@@ -78,12 +78,9 @@ private:
              double sampleRate);
 };
 
-// [test] The instruction set of the stage's vector code: AVX2 where the processor has it
-// (the default), or the SSE2 baseline when `baseline` is true. Both give the same results.
-void setToneBaseline(bool baseline);
-
 // [test] The stage's vector sine and arcsine over arrays: y = sin(x) in double (0 for a
-// non-finite x), and y = float(asin(s)) after the stage's safety clip of s.
+// non-finite x), and y = float(asin(s)) after the stage's safety clip of s. The
+// instruction set follows setBaselineLanes (distortion.h).
 void toneSines(const float* x, double* y, int count);
 void toneArcsines(const double* s, float* y, int count);
 

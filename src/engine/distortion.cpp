@@ -1,5 +1,7 @@
 #include "engine/distortion.h"
 
+#include <xmmintrin.h>
+
 #include <cfloat>
 
 namespace vellox
@@ -79,14 +81,57 @@ float tubeShapeOverflow(float x, float next, float current, const TubeSegment& s
     return y;
 }
 
+namespace
+{
+
+[[gnu::always_inline]] inline void vaverivLanes(float* samples, int count, const TubeSegment& segment)
+{
+    int i = 0;
+    for (; i + 8 <= count; i += 8)
+        tubeShape8(samples + i, samples + i, segment);
+    for (; i < count; ++i)
+        samples[i] = tubeShape(samples[i], segment);
+}
+
+// The same loop for the SSE2 baseline and, chosen at run time, for AVX2; same results.
+void vaverivBaseline(float* samples, int count, const TubeSegment& segment)
+{
+    vaverivLanes(samples, count, segment);
+}
+
+[[gnu::target("avx2")]] void vaverivAvx2(float* samples, int count, const TubeSegment& segment)
+{
+    vaverivLanes(samples, count, segment);
+}
+
+bool detectAvx2()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+
+const bool kHasAvx2 = detectAvx2();
+bool avx2Lanes = kHasAvx2; // changed only by tests
+
+} // namespace
+
+bool useAvx2Lanes()
+{
+    return avx2Lanes;
+}
+
+void setBaselineLanes(bool baseline)
+{
+    avx2Lanes = kHasAvx2 && !baseline;
+}
+
 void processVaveriv(float* samples, int count, float morph)
 {
     const TubeSegment segment = tubeSegment(morph);
-    int i = 0;
-    for (; i + 4 <= count; i += 4)
-        _mm_storeu_ps(samples + i, tubeShape4(_mm_loadu_ps(samples + i), segment));
-    for (; i < count; ++i)
-        samples[i] = tubeShape(samples[i], segment);
+    if (useAvx2Lanes())
+        vaverivAvx2(samples, count, segment);
+    else
+        vaverivBaseline(samples, count, segment);
 }
 
 } // namespace vellox

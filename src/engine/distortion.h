@@ -3,13 +3,18 @@
 // "Vaveriv" tube shaper, plus the crossfade law the shaper shares with the dry/wet mix.
 // Single precision except where a step is stated in double.
 
-#include <emmintrin.h>
-
 #include <cfloat>
 #include <cmath>
 
 namespace vellox
 {
+
+// Instruction set of the engine's vector loops (these stages and the tone stage): AVX2 where
+// the processor has it, else the SSE2 baseline. Both give the same bits.
+bool useAvx2Lanes();
+
+// [test] Pins the vector loops to the SSE2 baseline (true), or back to the default.
+void setBaselineLanes(bool baseline);
 
 // Crossfade law for a position w in [0, 1]: c = w(1 - w), k = (1.4186 c + 1) c (in double),
 // destination gain (k + w)^2, source gain (k + 1 - w)^2. w = 0 gives 0 and 1; w = 0.5 gives
@@ -82,40 +87,38 @@ inline float tubeShape(float x, const TubeSegment& segment)
     return y;
 }
 
-// Four samples at once, bit for bit the same as tubeShape on each lane (IEEE +, -, x and /
-// round the same in vector lanes; the division stays a true division).
-inline __m128 tubeStage4(__m128 y)
+// Eight samples at once, bit for bit the same as tubeShape on each lane: IEEE +, -, x and /
+// round the same in vector lanes, and the division stays a true division. In place is
+// allowed. Meant to be inlined into loops compiled for SSE2 (two registers per vector) or
+// AVX2 (one).
+[[gnu::always_inline]] inline void tubeShape8(const float* in, float* out, const TubeSegment& segment)
 {
-    const __m128 p = _mm_mul_ps(_mm_mul_ps(y, _mm_set1_ps(3.0f)), _mm_set1_ps(0.5f));
-    const __m128 q = _mm_div_ps(_mm_mul_ps(y, y), _mm_set1_ps(3.0f));
-    return _mm_mul_ps(_mm_sub_ps(_mm_set1_ps(1.0f), q), p);
-}
-
-inline __m128 tubeShape4(__m128 x, const TubeSegment& segment)
-{
+    using F8 = float __attribute__((vector_size(32), aligned(4)));
+    using L8 = int __attribute__((vector_size(32), aligned(4)));
+    const F8 x = *reinterpret_cast<const F8*>(in);
     if (segment.stage < 0)
-        return x;
-    __m128 current = x;
-    __m128 next = tubeStage4(tubeStage4(x));
+    {
+        *reinterpret_cast<F8*>(out) = x;
+        return;
+    }
+    // Stage chain as in tubeStage: p = y 3 0.5, q = y y / 3, (1 - q) p.
+    F8 current = x;
+    F8 next = x;
+    for (int i = 0; i < 2; ++i)
+        next = (1.0f - next * next / 3.0f) * (next * 3.0f * 0.5f);
     for (int i = 0; i < segment.stage; ++i)
     {
         current = next;
-        next = tubeStage4(next);
+        next = (1.0f - next * next / 3.0f) * (next * 3.0f * 0.5f);
     }
-    const __m128 y = _mm_add_ps(_mm_mul_ps(next, _mm_set1_ps(segment.nextGain)),
-                                _mm_mul_ps(current, _mm_set1_ps(segment.currentGain)));
-    const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), y);
-    if (_mm_movemask_ps(_mm_cmple_ps(magnitude, _mm_set1_ps(FLT_MAX))) == 0xF) [[likely]]
-        return y;
-    alignas(16) float lanes[4], xs[4], nexts[4], currents[4];
-    _mm_store_ps(lanes, y);
-    _mm_store_ps(xs, x);
-    _mm_store_ps(nexts, next);
-    _mm_store_ps(currents, current);
-    for (int i = 0; i < 4; ++i)
-        if (!(std::fabs(lanes[i]) <= FLT_MAX))
-            lanes[i] = tubeShapeOverflow(xs[i], nexts[i], currents[i], segment);
-    return _mm_load_ps(lanes);
+    F8 y = next * segment.nextGain + current * segment.currentGain;
+    const L8 finite = (reinterpret_cast<L8>(y) & 0x7FFFFFFF) <= 0x7F7FFFFF; // |y| <= FLT_MAX
+    const L8 both = finite & __builtin_shufflevector(finite, finite, 4, 5, 6, 7, 0, 1, 2, 3);
+    if ((both[0] & both[1] & both[2] & both[3]) != -1) [[unlikely]]
+        for (int i = 0; i < 8; ++i)
+            if (!finite[i])
+                y[i] = tubeShapeOverflow(x[i], next[i], current[i], segment);
+    *reinterpret_cast<F8*>(out) = y;
 }
 
 // The tube transfer function: morph 0 returns x, whole number n in 1..11 returns Sn, values

@@ -1,4 +1,5 @@
 #include "engine/baxandall.h"
+#include "engine/distortion.h"
 
 #include <gtest/gtest.h>
 
@@ -440,7 +441,7 @@ TEST(BaxandAll, MatchesTheReferenceModel)
     };
     for (bool baseline : {false, true})
     {
-        vellox::setToneBaseline(baseline);
+        vellox::setBaselineLanes(baseline);
         for (const Variant& v : kVariants)
             for (const ToneSettings& set : settings)
                 for (int kind = 0; kind < kSignalKinds; ++kind)
@@ -452,7 +453,7 @@ TEST(BaxandAll, MatchesTheReferenceModel)
                         << ", first at " << first << (baseline ? " (SSE2)" : "");
                 }
     }
-    vellox::setToneBaseline(false);
+    vellox::setBaselineLanes(false);
 }
 
 // Output written to separate buffers equals the in-place result, and the input is left alone.
@@ -503,7 +504,7 @@ TEST(ToneKernels, SineMatchesTheLibrary)
     const std::vector<float> x = sineInputs();
     for (bool baseline : {false, true})
     {
-        vellox::setToneBaseline(baseline);
+        vellox::setBaselineLanes(baseline);
         std::vector<double> y(x.size());
         vellox::toneSines(x.data(), y.data(), static_cast<int>(x.size()) - 1);
         for (size_t i = 0; i + 1 < x.size(); ++i)
@@ -513,7 +514,7 @@ TEST(ToneKernels, SineMatchesTheLibrary)
                 << std::hexfloat << x[i] << (baseline ? " (SSE2)" : "");
         }
     }
-    vellox::setToneBaseline(false);
+    vellox::setBaselineLanes(false);
 }
 
 // The vector arcsine gives float(asin()) of the clipped sum bit for bit, on both instruction
@@ -538,7 +539,7 @@ TEST(ToneKernels, ArcsineMatchesTheLibrary)
         s.push_back(-s[i]);
     for (bool baseline : {false, true})
     {
-        vellox::setToneBaseline(baseline);
+        vellox::setBaselineLanes(baseline);
         std::vector<float> y(s.size());
         vellox::toneArcsines(s.data(), y.data(), static_cast<int>(s.size()) - 3);
         for (size_t i = 0; i + 3 < s.size(); ++i)
@@ -549,5 +550,5 @@ TEST(ToneKernels, ArcsineMatchesTheLibrary)
                 << std::hexfloat << s[i] << (baseline ? " (SSE2)" : "");
         }
     }
-    vellox::setToneBaseline(false);
+    vellox::setBaselineLanes(false);
 }

@@ -161,33 +161,41 @@ TEST(CrossfadeGains, MatchReferenceModel)
     }
 }
 
+// The sample form at every probe, and the buffer form (vector loop and scalar tail, on both
+// instruction sets) at every length up to 67, several alignments and the whole probe set.
 TEST(TubeShaper, MatchesTheReferenceModel)
 {
     const std::vector<float> x = probeInputs();
     for (float morph : probeMorphs())
-    {
         for (float v : x)
             ASSERT_TRUE(same(cleanvacuumtubemorphing_optimised(v, morph), reference::shaper(v, morph)))
                 << v << " at " << morph;
-        // The buffer form at every length up to 67 and several alignments.
-        for (size_t start = 0; start < 4; ++start)
-            for (size_t count = 0; count <= 67; count += start + 1)
-            {
-                std::vector<float> buffer(x.begin() + 2000, x.begin() + 2080);
-                processVaveriv(buffer.data() + start, int(count), morph);
-                for (size_t i = 0; i < buffer.size(); ++i)
+    for (bool baseline : {false, true})
+    {
+        setBaselineLanes(baseline);
+        for (float morph : probeMorphs())
+        {
+            for (size_t start = 0; start < 4; ++start)
+                for (size_t count = 0; count <= 67; count += start + 1)
                 {
-                    const float in = x[2000 + i];
-                    const bool inside = i >= start && i < start + count;
-                    ASSERT_TRUE(same(buffer[i], inside ? reference::shaper(in, morph) : in))
-                        << morph << " " << start << " " << count << " " << i;
+                    std::vector<float> buffer(x.begin() + 2000, x.begin() + 2080);
+                    processVaveriv(buffer.data() + start, int(count), morph);
+                    for (size_t i = 0; i < buffer.size(); ++i)
+                    {
+                        const float in = x[2000 + i];
+                        const bool inside = i >= start && i < start + count;
+                        ASSERT_TRUE(same(buffer[i], inside ? reference::shaper(in, morph) : in))
+                            << morph << " " << start << " " << count << " " << i << " " << baseline;
+                    }
                 }
-            }
-        std::vector<float> buffer = x;
-        processVaveriv(buffer.data(), int(buffer.size()), morph);
-        for (size_t i = 0; i < x.size(); ++i)
-            ASSERT_TRUE(same(buffer[i], reference::shaper(x[i], morph))) << x[i] << " at " << morph;
+            std::vector<float> buffer = x;
+            processVaveriv(buffer.data(), int(buffer.size()), morph);
+            for (size_t i = 0; i < x.size(); ++i)
+                ASSERT_TRUE(same(buffer[i], reference::shaper(x[i], morph)))
+                    << x[i] << " at " << morph << " " << baseline;
+        }
     }
+    setBaselineLanes(false);
 }
 
 // Whole-number morphs are the pure stages; morph 0 and anything below or NaN give x; above 11
