@@ -344,6 +344,7 @@ void storeFilter(const Biquad4& f, BaxandAll::Filter* filters, int left, int rig
 // Samples per channel per pass (even, so that only a call's last pass can hold a single
 // sample); the pass's scratch arrays live on the stack.
 constexpr int kChunk = 256;
+static_assert(2 * kChunk <= kShapeChunk);
 
 // Which bands a variant runs.
 enum class Bands
@@ -437,13 +438,13 @@ VELLOX_LANES void runLanes(Tone& tone, const float* inLeft, float* outLeft, cons
                 if constexpr (useSecond)
                     low[k] = 0.0f;
             }
+            if constexpr (useFirst)
+                tubeShapeLanes(high, padded, tone.treble);
+            if constexpr (useSecond)
+                tubeShapeLanes(low, padded, tone.bass);
             for (int j = 0; j < padded; j += 8)
             {
                 F8 s;
-                if constexpr (useFirst)
-                    tubeShape8(high + j, high + j, tone.treble);
-                if constexpr (useSecond)
-                    tubeShape8(low + j, low + j, tone.bass);
                 if constexpr (variant == Bands::both)
                     s = *reinterpret_cast<const F8*>(high + j) + *reinterpret_cast<const F8*>(low + j);
                 else if constexpr (variant == Bands::treble)

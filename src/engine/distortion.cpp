@@ -2,6 +2,7 @@
 
 #include <xmmintrin.h>
 
+#include <algorithm>
 #include <cfloat>
 
 namespace vellox
@@ -87,9 +88,9 @@ namespace
 [[gnu::always_inline]] inline void vaverivLanes(float* samples, int count, const TubeSegment& segment)
 {
     int i = 0;
-    for (; i + 8 <= count; i += 8)
-        tubeShape8(samples + i, samples + i, segment);
-    for (; i < count; ++i)
+    for (; i + 8 <= count; i += kShapeChunk)
+        tubeShapeLanes(samples + i, std::min(kShapeChunk, (count - i) & ~7), segment);
+    for (i = count & ~7; i < count; ++i)
         samples[i] = tubeShape(samples[i], segment);
 }
 

@@ -87,38 +87,54 @@ inline float tubeShape(float x, const TubeSegment& segment)
     return y;
 }
 
-// Eight samples at once, bit for bit the same as tubeShape on each lane: IEEE +, -, x and /
-// round the same in vector lanes, and the division stays a true division. In place is
-// allowed. Meant to be inlined into loops compiled for SSE2 (two registers per vector) or
-// AVX2 (one).
-[[gnu::always_inline]] inline void tubeShape8(const float* in, float* out, const TubeSegment& segment)
+// Most values one vector loop takes: a multiple of 8.
+constexpr int kShapeChunk = 512;
+
+// `count` values in place, `count` a multiple of 8 and at most kShapeChunk: bit for bit the
+// same as tubeShape on each value (IEEE +, -, x and / round the same in vector lanes, and the
+// division stays a true division). The chain runs one stage at a time over all values, so
+// that the vectors of a stage do not wait on each other. Meant to be inlined into loops
+// compiled for SSE2 (two registers per vector of eight) or AVX2 (one).
+[[gnu::always_inline]] inline void tubeShapeLanes(float* values, int count, const TubeSegment& segment)
 {
     using F8 = float __attribute__((vector_size(32), aligned(4)));
     using L8 = int __attribute__((vector_size(32), aligned(4)));
-    const F8 x = *reinterpret_cast<const F8*>(in);
     if (segment.stage < 0)
-    {
-        *reinterpret_cast<F8*>(out) = x;
         return;
-    }
-    // Stage chain as in tubeStage: p = y 3 0.5, q = y y / 3, (1 - q) p.
-    F8 current = x;
-    F8 next = x;
-    for (int i = 0; i < 2; ++i)
-        next = (1.0f - next * next / 3.0f) * (next * 3.0f * 0.5f);
-    for (int i = 0; i < segment.stage; ++i)
+    alignas(32) float x[kShapeChunk];
+    alignas(32) float current[kShapeChunk];
+    __builtin_memcpy(x, values, sizeof(float) * static_cast<size_t>(count));
+
+    // Stage chain as in tubeStage: p = y 3 0.5, q = y y / 3, (1 - q) p. S1 = s(s(x)); every
+    // further stage keeps the one before it as `current`.
+    for (int j = 0; j < count; j += 8)
     {
-        current = next;
-        next = (1.0f - next * next / 3.0f) * (next * 3.0f * 0.5f);
+        F8 y = *reinterpret_cast<const F8*>(values + j);
+        y = (1.0f - y * y / 3.0f) * (y * 3.0f * 0.5f);
+        *reinterpret_cast<F8*>(values + j) = (1.0f - y * y / 3.0f) * (y * 3.0f * 0.5f);
     }
-    F8 y = next * segment.nextGain + current * segment.currentGain;
-    const L8 finite = (reinterpret_cast<L8>(y) & 0x7FFFFFFF) <= 0x7F7FFFFF; // |y| <= FLT_MAX
-    const L8 both = finite & __builtin_shufflevector(finite, finite, 4, 5, 6, 7, 0, 1, 2, 3);
-    if ((both[0] & both[1] & both[2] & both[3]) != -1) [[unlikely]]
-        for (int i = 0; i < 8; ++i)
-            if (!finite[i])
-                y[i] = tubeShapeOverflow(x[i], next[i], current[i], segment);
-    *reinterpret_cast<F8*>(out) = y;
+    for (int stage = 1; stage <= segment.stage; ++stage)
+        for (int j = 0; j < count; j += 8)
+        {
+            const F8 y = *reinterpret_cast<const F8*>(values + j);
+            if (stage == segment.stage)
+                *reinterpret_cast<F8*>(current + j) = y;
+            *reinterpret_cast<F8*>(values + j) = (1.0f - y * y / 3.0f) * (y * 3.0f * 0.5f);
+        }
+    const float* before = segment.stage == 0 ? x : current;
+
+    for (int j = 0; j < count; j += 8)
+    {
+        const F8 next = *reinterpret_cast<const F8*>(values + j);
+        F8 y = next * segment.nextGain + *reinterpret_cast<const F8*>(before + j) * segment.currentGain;
+        const L8 finite = (reinterpret_cast<L8>(y) & 0x7FFFFFFF) <= 0x7F7FFFFF; // |y| <= FLT_MAX
+        const L8 both = finite & __builtin_shufflevector(finite, finite, 4, 5, 6, 7, 0, 1, 2, 3);
+        if ((both[0] & both[1] & both[2] & both[3]) != -1) [[unlikely]]
+            for (int i = 0; i < 8; ++i)
+                if (!finite[i])
+                    y[i] = tubeShapeOverflow(x[j + i], next[i], before[j + i], segment);
+        *reinterpret_cast<F8*>(values + j) = y;
+    }
 }
 
 // The tube transfer function: morph 0 returns x, whole number n in 1..11 returns Sn, values
