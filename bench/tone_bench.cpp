@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/baxandall.h"
+#include "engine/distortion.h"
 #include "engine/lufs.h"
 #include "engine/moogfilter_dshr.h"
 
@@ -34,6 +35,7 @@ void toneStage(benchmark::State& state)
     const bool bassOn = state.range(0) & 1;
     const bool trebleOn = state.range(0) & 2;
     const bool heavy = state.range(1) != 0; // amounts 100 % and exciter on, else the defaults
+    vellox::setBaselineLanes(state.range(2) != 0);
     vellox::BaxandAll tone;
     tone.reset();
     if (heavy)
@@ -50,9 +52,58 @@ void toneStage(benchmark::State& state)
         benchmark::DoNotOptimize(left.data());
     }
     state.SetItemsProcessed(state.iterations() * kCount);
+    vellox::setBaselineLanes(false);
 }
-// First argument: 0 original, 1 bass, 2 treble, 3 both; second: default or heavy settings.
-BENCHMARK(toneStage)->ArgsProduct({{0, 1, 2, 3}, {0, 1}});
+// First argument: 0 original, 1 bass, 2 treble, 3 both; second: default or heavy settings;
+// third: vector code for AVX2 (where the processor has it) or for the SSE2 baseline.
+BENCHMARK(toneStage)->ArgsProduct({{0, 1, 2, 3}, {0, 1}, {0}})->Args({3, 0, 1})->Args({3, 1, 1});
+
+// The stage's vector sine and arcsine against the C library's, per value.
+std::vector<float> smoothSignal()
+{
+    std::vector<float> x(kCount);
+    for (int i = 0; i < kCount; ++i)
+        x[i] = 0.9f * static_cast<float>(std::sin(0.0131 * i) * std::cos(0.0007 * i));
+    return x;
+}
+
+void sines(benchmark::State& state)
+{
+    const bool library = state.range(0) != 0;
+    const std::vector<float> x = smoothSignal();
+    std::vector<double> y(kCount);
+    for (auto _ : state)
+    {
+        if (library)
+            for (int i = 0; i < kCount; ++i)
+                y[i] = std::sin(static_cast<double>(x[i]));
+        else
+            vellox::toneSines(x.data(), y.data(), kCount);
+        benchmark::DoNotOptimize(y.data());
+    }
+    state.SetItemsProcessed(state.iterations() * kCount);
+}
+// 0: vector, 1: library
+BENCHMARK(sines)->Arg(0)->Arg(1);
+
+void arcsines(benchmark::State& state)
+{
+    const bool library = state.range(0) != 0;
+    const std::vector<float> x = smoothSignal();
+    std::vector<double> s(x.begin(), x.end());
+    std::vector<float> y(kCount);
+    for (auto _ : state)
+    {
+        if (library)
+            for (int i = 0; i < kCount; ++i)
+                y[i] = static_cast<float>(std::asin(s[i]));
+        else
+            vellox::toneArcsines(s.data(), y.data(), kCount);
+        benchmark::DoNotOptimize(y.data());
+    }
+    state.SetItemsProcessed(state.iterations() * kCount);
+}
+BENCHMARK(arcsines)->Arg(0)->Arg(1);
 
 void ladder(benchmark::State& state)
 {

@@ -474,26 +474,39 @@ VELLOX_LANES void runLanes(Tone& tone, const float* inLeft, float* outLeft, cons
 
 VELLOX_LANES void sinesLanes(const float* x, double* y, int count)
 {
-    for (int i = 0; i < count; i += 4)
+    using F4u = float __attribute__((vector_size(16), aligned(4)));
+    using D4u = double __attribute__((vector_size(32), aligned(8)));
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
+        *reinterpret_cast<D4u*>(y + i) = sine4(__builtin_convertvector(*reinterpret_cast<const F4u*>(x + i), D4));
+    if (i < count)
     {
         F4 v{};
-        for (int k = 0; k < 4 && i + k < count; ++k)
+        for (int k = 0; i + k < count; ++k)
             v[k] = x[i + k];
         const D4 r = sine4(__builtin_convertvector(v, D4));
-        for (int k = 0; k < 4 && i + k < count; ++k)
+        for (int k = 0; i + k < count; ++k)
             y[i + k] = r[k];
     }
 }
 
 VELLOX_LANES void arcsinesLanes(const double* s, float* y, int count)
 {
-    for (int i = 0; i < count; i += 4)
+    using F4u = float __attribute__((vector_size(16), aligned(4)));
+    using D4u = double __attribute__((vector_size(32), aligned(8)));
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
+    {
+        const D4 v = *reinterpret_cast<const D4u*>(s + i);
+        *reinterpret_cast<F4u*>(y + i) = arcsine4(v);
+    }
+    if (i < count)
     {
         D4 v{};
-        for (int k = 0; k < 4 && i + k < count; ++k)
+        for (int k = 0; i + k < count; ++k)
             v[k] = s[i + k];
         const F4 r = arcsine4(v);
-        for (int k = 0; k < 4 && i + k < count; ++k)
+        for (int k = 0; i + k < count; ++k)
             y[i + k] = r[k];
     }
 }
