@@ -365,13 +365,13 @@ struct Tone
 // Processes `count` samples of both channels with the filters in `tone`; each output may be
 // its channel's input buffer (every input sample of a pass is read before any output sample
 // of the pass is written).
-template <Bands variant>
+template <Bands bands>
 VELLOX_LANES void runLanes(Tone& tone, const float* inLeft, float* outLeft, const float* inRight,
                            float* outRight, int count)
 {
-    constexpr bool useFirst = variant != Bands::bass;    // high band
-    constexpr bool useSecond = variant != Bands::treble; // low band
-    constexpr bool shaped = variant != Bands::original;
+    constexpr bool useFirst = bands != Bands::bass;    // high band
+    constexpr bool useSecond = bands != Bands::treble; // low band
+    constexpr bool shaped = bands != Bands::original;
 
     // Channels interleaved per sample, padded to whole vectors.
     alignas(32) double h[2 * kChunk];
@@ -445,9 +445,9 @@ VELLOX_LANES void runLanes(Tone& tone, const float* inLeft, float* outLeft, cons
             for (int j = 0; j < padded; j += 8)
             {
                 F8 s;
-                if constexpr (variant == Bands::both)
+                if constexpr (bands == Bands::both)
                     s = *reinterpret_cast<const F8*>(high + j) + *reinterpret_cast<const F8*>(low + j);
-                else if constexpr (variant == Bands::treble)
+                else if constexpr (bands == Bands::treble)
                     s = *reinterpret_cast<const F8*>(high + j);
                 else
                     s = *reinterpret_cast<const F8*>(low + j);
@@ -514,18 +514,18 @@ VELLOX_LANES void arcsinesLanes(const double* s, float* y, int count)
 #undef VELLOX_LANES
 
 // Every vector routine twice: for the baseline, and for AVX2.
-template <Bands variant>
+template <Bands bands>
 void runBaseline(Tone& tone, const float* inLeft, float* outLeft, const float* inRight,
                  float* outRight, int count)
 {
-    runLanes<variant>(tone, inLeft, outLeft, inRight, outRight, count);
+    runLanes<bands>(tone, inLeft, outLeft, inRight, outRight, count);
 }
 
-template <Bands variant>
+template <Bands bands>
 [[gnu::target("avx2")]] void runAvx2(Tone& tone, const float* inLeft, float* outLeft,
                                      const float* inRight, float* outRight, int count)
 {
-    runLanes<variant>(tone, inLeft, outLeft, inRight, outRight, count);
+    runLanes<bands>(tone, inLeft, outLeft, inRight, outRight, count);
 }
 
 void sinesBaseline(const float* x, double* y, int count)
@@ -584,16 +584,21 @@ void BaxandAll::setControls(float exciter, float bass, float treble)
     trebleMorph = treble;
 }
 
-template <BaxandAll::Variant variant>
-void BaxandAll::run(float* inLeft, float* outLeft, float* inRight, float* outRight, int count,
-                    double sampleRate)
+namespace
 {
-    constexpr bool useFirst = variant != Variant::bass;    // high band
-    constexpr bool useSecond = variant != Variant::treble; // low band
 
-    const float bG = exciterGain(exciterA);
-    const float d = exciterGain(exciterB);
-    const float e = std::pow(10.0f, -(exciterB * 30.0f - 15.0f) / 20.0f);
+// One call of a variant: the design of the filters it uses, then the samples.
+template <Bands bands>
+void runStage(BaxandAll& stage, const float* inLeft, float* outLeft, const float* inRight,
+              float* outRight, int count, double sampleRate)
+{
+    constexpr bool useFirst = bands != Bands::bass;    // high band
+    constexpr bool useSecond = bands != Bands::treble; // low band
+    BaxandAll::Filter* filters = stage.filters;
+
+    const float bG = exciterGain(stage.exciterA);
+    const float d = exciterGain(stage.exciterB);
+    const float e = std::pow(10.0f, -(stage.exciterB * 30.0f - 15.0f) / 20.0f);
     if constexpr (useFirst)
         design(filters, kLeftFirst, kRightFirst,
                std::min(kMaxFrequency, 4410.0 * static_cast<double>(bG) / sampleRate),
@@ -609,18 +614,14 @@ void BaxandAll::run(float* inLeft, float* outLeft, float* inRight, float* outRig
     Tone tone{};
     tone.highGain = D4{} + static_cast<double>(bG);
     tone.lowGain = D4{} + static_cast<double>(d);
-    tone.bass = tubeSegment(bassMorph);
-    tone.treble = tubeSegment(trebleMorph);
-    const int next = toggle == 1 ? 0 : 1;
+    tone.bass = tubeSegment(stage.bassMorph);
+    tone.treble = tubeSegment(stage.trebleMorph);
+    const int next = stage.toggle == 1 ? 0 : 1;
     if constexpr (useFirst)
         tone.first = loadFilter(filters, kLeftFirst, kRightFirst, next);
     if constexpr (useSecond)
         tone.second = loadFilter(filters, kLeftSecond, kRightSecond, next);
 
-    constexpr Bands bands = variant == Variant::both     ? Bands::both
-                            : variant == Variant::treble ? Bands::treble
-                            : variant == Variant::bass   ? Bands::bass
-                                                         : Bands::original;
     if (useAvx2Lanes())
         runAvx2<bands>(tone, inLeft, outLeft, inRight, outRight, count);
     else
@@ -628,36 +629,38 @@ void BaxandAll::run(float* inLeft, float* outLeft, float* inRight, float* outRig
 
     // The toggle flips once per sample.
     if (count % 2 != 0)
-        toggle = toggle == 1 ? 0 : 1;
-    const int after = toggle == 1 ? 0 : 1;
+        stage.toggle = stage.toggle == 1 ? 0 : 1;
+    const int after = stage.toggle == 1 ? 0 : 1;
     if constexpr (useFirst)
         storeFilter(tone.first, filters, kLeftFirst, kRightFirst, after);
     if constexpr (useSecond)
         storeFilter(tone.second, filters, kLeftSecond, kRightSecond, after);
 }
 
+} // namespace
+
 void BaxandAll::processBaxandall2(float* inLeft, float* outLeft, float* inRight, float* outRight,
                                   int count, double sampleRate)
 {
-    run<Variant::both>(inLeft, outLeft, inRight, outRight, count, sampleRate);
+    runStage<Bands::both>(*this, inLeft, outLeft, inRight, outRight, count, sampleRate);
 }
 
 void BaxandAll::processBaxandall2_treble(float* inLeft, float* outLeft, float* inRight,
                                          float* outRight, int count, double sampleRate)
 {
-    run<Variant::treble>(inLeft, outLeft, inRight, outRight, count, sampleRate);
+    runStage<Bands::treble>(*this, inLeft, outLeft, inRight, outRight, count, sampleRate);
 }
 
 void BaxandAll::processBaxandall2_bass(float* inLeft, float* outLeft, float* inRight,
                                        float* outRight, int count, double sampleRate)
 {
-    run<Variant::bass>(inLeft, outLeft, inRight, outRight, count, sampleRate);
+    runStage<Bands::bass>(*this, inLeft, outLeft, inRight, outRight, count, sampleRate);
 }
 
 void BaxandAll::processBaxandall2_original(float* inLeft, float* outLeft, float* inRight,
                                            float* outRight, int count, double sampleRate)
 {
-    run<Variant::original>(inLeft, outLeft, inRight, outRight, count, sampleRate);
+    runStage<Bands::original>(*this, inLeft, outLeft, inRight, outRight, count, sampleRate);
 }
 
 void BaxandAll::process(bool bassOn, bool trebleOn, float* left, float* right, int count,

@@ -64,18 +64,6 @@ public:
     // Left first (copies 1, 2), left second (1, 2), right first (1, 2), right second (1, 2).
     Filter filters[8] = {};
     uint8_t toggle = 0; // 1: copy 1 takes the sample, 0: copy 2
-
-private:
-    enum class Variant
-    {
-        both,
-        treble,
-        bass,
-        original,
-    };
-    template <Variant variant>
-    void run(float* inLeft, float* outLeft, float* inRight, float* outRight, int count,
-             double sampleRate);
 };
 
 // [test] The stage's vector sine and arcsine over arrays: y = sin(x) in double (0 for a
