@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <utility>
 
 namespace vellox
 {
@@ -54,58 +55,28 @@ void Equaliser::prepare(float lowGainDB, float midFrequency, float midGainDB, fl
 namespace
 {
 
-// The armed bands as one cascade over both channels, sample by sample. Each band does exactly
-// what a whole-buffer pass of the section would do (same operations and order, its float
-// output feeding the next band), so the result is the same bit for bit; interleaving the six
-// recursions only lets their latencies overlap.
-struct Lane
-{
-    double x1, x2, y1, y2;
-};
-
-template <int Bands>
+// The armed bands as one cascade over both channels, sample by sample, the left and right
+// section of each band in the two lanes of an SSE register. Each band does exactly what a
+// whole-buffer pass of its sections would do (same operations and order, its float output
+// feeding the next band), so the result is the same bit for bit; running the recursions side
+// by side only lets their latencies overlap.
+template <size_t... Band>
 void runCascade(const plugkit::BiquadCoefficients* const* c, plugkit::BiquadState* const* leftStates,
-                plugkit::BiquadState* const* rightStates, float* left, float* right, int count)
+                plugkit::BiquadState* const* rightStates, float* left, float* right, int count,
+                std::index_sequence<Band...>)
 {
-    Lane l[Bands], r[Bands];
-    for (int k = 0; k < Bands; ++k)
-    {
-        l[k] = {leftStates[k]->x1, leftStates[k]->x2, leftStates[k]->y1, leftStates[k]->y2};
-        r[k] = {rightStates[k]->x1, rightStates[k]->x2, rightStates[k]->y1, rightStates[k]->y2};
-    }
-    auto step = [](const plugkit::BiquadCoefficients& q, Lane& s, float in) {
-        const double x = in;
-        const double y = (q.b1 * s.x1 + q.b0 * x - q.a1 * s.y1) + (q.b2 * s.x2 - q.a2 * s.y2);
-        s.x2 = s.x1;
-        s.x1 = x;
-        s.y2 = s.y1;
-        s.y1 = y;
-        return static_cast<float>(y);
-    };
+    plugkit::BiquadLanes lanes[] = {
+        plugkit::BiquadLanes(*c[Band], *c[Band], *leftStates[Band], *rightStates[Band])...};
     for (int i = 0; i < count; ++i)
     {
-        float vl = left[i];
-        float vr = right[i];
-        for (int k = 0; k < Bands; ++k)
-        {
-            vl = step(*c[k], l[k], vl);
-            vr = step(*c[k], r[k], vr);
-        }
-        left[i] = vl;
-        right[i] = vr;
+        __m128 v = _mm_unpacklo_ps(_mm_load_ss(left + i), _mm_load_ss(right + i));
+        for (plugkit::BiquadLanes& band : lanes)
+            v = band.run(v);
+        _mm_store_ss(left + i, v);
+        _mm_store_ss(right + i, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 1, 1, 1)));
     }
-    // As a section pass does: a state that ends non-finite is cleared.
-    auto store = [](const Lane& s, plugkit::BiquadState& state) {
-        if (std::isfinite(s.x1) && std::isfinite(s.x2) && std::isfinite(s.y1) && std::isfinite(s.y2))
-            state = {s.x1, s.x2, s.y1, s.y2};
-        else
-            state.clear();
-    };
-    for (int k = 0; k < Bands; ++k)
-    {
-        store(l[k], *leftStates[k]);
-        store(r[k], *rightStates[k]);
-    }
+    for (size_t k = 0; k < sizeof...(Band); ++k)
+        lanes[k].store(*leftStates[k], *rightStates[k]);
 }
 
 } // namespace
@@ -128,13 +99,13 @@ void Equaliser::process(float* left, float* right, int count)
     switch (bands)
     {
     case 1:
-        runCascade<1>(coefficients, leftStates, rightStates, left, right, count);
+        runCascade(coefficients, leftStates, rightStates, left, right, count, std::make_index_sequence<1>());
         break;
     case 2:
-        runCascade<2>(coefficients, leftStates, rightStates, left, right, count);
+        runCascade(coefficients, leftStates, rightStates, left, right, count, std::make_index_sequence<2>());
         break;
     case 3:
-        runCascade<3>(coefficients, leftStates, rightStates, left, right, count);
+        runCascade(coefficients, leftStates, rightStates, left, right, count, std::make_index_sequence<3>());
         break;
     default:
         break;

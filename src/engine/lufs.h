@@ -36,6 +36,15 @@ inline float inputMeterLevel(float left, float right)
     return (std::fabs(left) + std::fabs(right)) * 0.5f;
 }
 
+// The limiter's exponentials over rows of values, each exactly as the C library rounds it:
+// computed four at a time, with every value that cannot be shown to round the same handed to
+// the library. `out` may be `in`.
+// Follower coefficients: out[i] = (float)exp(-0.9996723430813206 / (rateFactor x times[i]))
+// in double, rateFactor = fs x factor x 0.001.
+void followerCoefficients(const float* times, float* out, int count, double rateFactor);
+// Gains: out[i] = expf(decibels[i] x 0.115129255).
+void decibelGains(const float* decibels, float* out, int count);
+
 class Limiter
 {
 public:
@@ -51,8 +60,9 @@ public:
     // The time figure that sets the follower attack; `reset` stores 200.
     void setTimeFigure(float timeFigure) { timeFigure_ = timeFigure; }
 
-    // Sizes every work buffer for `count` oversampled samples per channel (factor x maximum
-    // frames). Allocates; called from reset and after a factor change.
+    // Sizes the weighting work buffers for `count` oversampled samples per channel (factor x
+    // maximum frames). Allocates; called from reset and after a factor change. The limiter
+    // itself works through a fixed scratch of its own and needs no storage per sample.
     void resizeBuffers(int count);
 
     // Clears the four states of the 150 Hz smoothing section (left G, left H, right G, right H).
@@ -64,7 +74,8 @@ public:
     // [audio thread] Limits the two oversampled channels in place: `count` = frames x factor
     // samples each, `sampleRate` the host rate. The weighting sections and followers restart
     // in every call; the smoothing states carry over. Every output sample lies in [-1, 1]
-    // and no state becomes non-finite, whatever the input.
+    // and no state becomes non-finite, whatever the input. The two channels run side by
+    // side in SSE lanes, with results bit for bit those of the per-sample rules.
     void process(float* left, float* right, int count, int factor, double sampleRate);
 
     // Follower attack coefficient exp(-1 / ((time figure / fs) x factor)), double then float.
@@ -89,8 +100,7 @@ private:
         plugkit::BiquadState smoothH;
     };
 
-    void ensureCapacity(int count);
-    void processChannel(Channel& channel, float* x, int count, double sampleRate);
+    struct StereoPass;
 
     float threshold_ = kThresholdDB;
     float knee_ = kKneeFigure;
@@ -98,9 +108,6 @@ private:
     plugkit::BiquadCoefficients smoothing_;
     Channel left_;
     Channel right_;
-    // Gain-computer output G and make-up path H of the channel being processed.
-    plugkit::Vec<float> gainG_;
-    plugkit::Vec<float> gainH_;
 };
 
 } // namespace vellox

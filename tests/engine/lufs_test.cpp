@@ -371,3 +371,62 @@ TEST(Limiter, MatchesTheScalarModelBitForBit)
                 }
             }
 }
+
+// The limiter's vector exponentials give the C library's floats, bit for bit: a sweep over a
+// wide band of arguments, every float near the ends of the normal range, rounding-sensitive
+// arguments just above 0, and the special values. (Every float argument, and every float time
+// at the usual oversampled rates, was checked the same way once, offline.)
+TEST(LimiterExponentials, MatchTheCLibrary)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<float> args;
+    for (int i = 0; i < 1 << 21; ++i)
+        args.push_back(-100.0f + 200.0f * static_cast<float>(i) / (1 << 21));
+    for (float edge : {-87.5f, -87.0f, -86.5f, -0.5f, 88.5f})
+    {
+        float v = edge;
+        for (int i = 0; i < 20000; ++i, v = std::nextafter(v, 100.0f))
+            args.push_back(v);
+    }
+    for (float v = 1e-8f; v < 1e-2f; v *= 1.0001f) // results just above 1
+        args.push_back(v);
+    for (float v : {0.0f, -0.0f, inf, -inf, nan, FLT_MAX, -FLT_MAX, FLT_MIN, -FLT_MIN, 1e-45f})
+        args.push_back(v);
+
+    // Gains take decibels: arguments / 0.115129255 give the arguments above, near enough.
+    std::vector<float> decibels(args.size()), gains(args.size());
+    for (size_t i = 0; i < args.size(); ++i)
+        decibels[i] = args[i] / 0.115129255f;
+    vellox::decibelGains(decibels.data(), gains.data(), static_cast<int>(args.size()));
+    for (size_t i = 0; i < args.size(); ++i)
+        ASSERT_TRUE(sameBits(gains[i], expf(decibels[i] * 0.115129255f))) << decibels[i];
+
+    // Follower times: from the crest factor's whole range, at the engine's rates.
+    std::vector<float> times, coefficients;
+    for (float t = 1e-6f; t < 1e8f; t *= 1.00003f)
+        times.push_back(t);
+    for (float t : {0.0f, inf, nan, 160.0f, 240.0f, 1e-38f, FLT_MAX})
+        times.push_back(t);
+    coefficients.resize(times.size());
+    for (double rate : {8000.0, 44100.0, 48000.0 * 4, 96000.0 * 8})
+    {
+        const double rateFactor = rate * 0.001;
+        vellox::followerCoefficients(times.data(), coefficients.data(),
+                                     static_cast<int>(times.size()), rateFactor);
+        for (size_t i = 0; i < times.size(); ++i)
+            ASSERT_TRUE(sameBits(coefficients[i], static_cast<float>(std::exp(
+                                                      -0.9996723430813206 / (rateFactor * times[i])))))
+                << "rate " << rate << ", time " << times[i];
+    }
+
+    // Any count, in place.
+    std::vector<float> row = {1.0f, -2.0f, 3.0f, -4.0f, 5.0f, 0.5f, -0.25f};
+    for (int count = 0; count <= 7; ++count)
+    {
+        std::vector<float> inPlace = row;
+        vellox::decibelGains(inPlace.data(), inPlace.data(), count);
+        for (int i = 0; i < 7; ++i)
+            EXPECT_TRUE(sameBits(inPlace[i], i < count ? expf(row[i] * 0.115129255f) : row[i]));
+    }
+}

@@ -101,6 +101,23 @@ BiquadCoefficients generateBiquad(BiquadType type, double frequency, double samp
     fatalError("generateBiquad: unknown filter type");
 }
 
+void BiquadLanes::store(BiquadState& leftState, BiquadState& rightState) const
+{
+    alignas(16) double v[8];
+    _mm_store_pd(v, x1);
+    _mm_store_pd(v + 2, x2);
+    _mm_store_pd(v + 4, y1);
+    _mm_store_pd(v + 6, y2);
+    for (int lane = 0; lane < 2; ++lane)
+    {
+        BiquadState& state = lane == 0 ? leftState : rightState;
+        state = {v[lane], v[2 + lane], v[4 + lane], v[6 + lane]};
+        if (!(std::isfinite(state.x1) && std::isfinite(state.x2) && std::isfinite(state.y1) &&
+              std::isfinite(state.y2)))
+            state.clear();
+    }
+}
+
 void processBiquad(const BiquadCoefficients& coefficients, BiquadState& state, const float* input,
                    float* output, int count)
 {
