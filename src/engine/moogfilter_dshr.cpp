@@ -126,9 +126,10 @@ __m128 loadPairs(const float* first, const float* second)
 
 } // namespace
 
-// Both channels in one pass. Lanes: y12 = {y1 L, y1 R, y2 L, y2 R}, y34 = {y3 L, y3 R, y4 L,
-// y4 R}, so that every stage update is one vector operation and the stage inputs are the
-// table values shifted by one stage. The y4 of every internal step goes to a stereo line;
+// Both channels in one pass, in SSE lanes: y1 = {y1 L, y1 R}, y23 = {y2 L, y2 R, y3 L, y3 R},
+// y4 = {y4 L, y4 R}. The stages are split so that each update waits only for the table
+// values it uses: y1 for the one of u, which comes last. The 2-lane vectors keep 0 in their
+// upper lanes (their g is 0 there). The y4 of every internal step goes to a stereo line;
 // the FIR then runs only for each sample's last step, two samples per vector, instead of
 // the delay line being shifted at every step.
 struct Moogfilter::Stereo
@@ -141,10 +142,12 @@ struct Moogfilter::Stereo
                     float makeupGain)
     {
         const TableEntry* table = lf.table_;
-        __m128 y12 = _mm_setr_ps(lf.y1_, rf.y1_, lf.y2_, rf.y2_);
-        __m128 y34 = _mm_setr_ps(lf.y3_, rf.y3_, lf.y4_, rf.y4_);
+        __m128 y1 = _mm_setr_ps(lf.y1_, rf.y1_, 0.0f, 0.0f);
+        __m128 y23 = _mm_setr_ps(lf.y2_, rf.y2_, lf.y3_, rf.y3_);
+        __m128 y4 = _mm_setr_ps(lf.y4_, rf.y4_, 0.0f, 0.0f);
         __m128 previous = _mm_setr_ps(lf.previousY4_, rf.previousY4_, 0.0f, 0.0f);
         const __m128 g = _mm_setr_ps(lf.g_, rf.g_, lf.g_, rf.g_);
+        const __m128 g2 = _mm_setr_ps(lf.g_, rf.g_, 0.0f, 0.0f);
         const __m128 feedback =
             _mm_setr_ps(-0.5f * lf.resonance_, -0.5f * rf.resonance_, 0.0f, 0.0f);
         const __m128 gain = _mm_set1_ps(makeupGain);
@@ -172,7 +175,6 @@ struct Moogfilter::Stereo
                 const __m128 input = _mm_unpacklo_ps(_mm_load_ss(l + i), _mm_load_ss(r + i));
                 for (int s = 0; s < N; ++s)
                 {
-                    const __m128 y4 = _mm_movehl_ps(y34, y34);
                     // (y4 + previous y4) x -0.5 x resonance as one product with -0.5 x
                     // resonance (exact): the two differ only when the sum is subnormal, and
                     // the later steps leave out the + 0 input; either way u + 3 is the same
@@ -180,28 +182,29 @@ struct Moogfilter::Stereo
                     __m128 u = _mm_mul_ps(_mm_add_ps(y4, previous), feedback);
                     if (s == 0)
                         u = _mm_add_ps(input, u);
-                    __m128 tIn, t12, t34;
-                    // Lanes 2 and 3 of u are 0.
-                    const __m128 allInside = _mm_and_ps(
-                        _mm_and_ps(Lookup::inside(y12), Lookup::inside(y34)), Lookup::inside(u));
+                    __m128 tIn, t1, t23, t4;
+                    const __m128 allInside =
+                        _mm_and_ps(_mm_and_ps(Lookup::inside(u), Lookup::inside(y1)),
+                                   _mm_and_ps(Lookup::inside(y23), Lookup::inside(y4)));
                     if (_mm_movemask_ps(allInside) == 15) [[likely]]
                     {
                         tIn = Lookup::twoInside(table, u);
-                        t12 = Lookup::fourInside(table, y12);
-                        t34 = Lookup::fourInside(table, y34);
+                        t1 = Lookup::twoInside(table, y1);
+                        t23 = Lookup::fourInside(table, y23);
+                        t4 = Lookup::twoInside(table, y4);
                     }
                     else
                     {
                         tIn = Lookup::anywhere<false>(table, u);
-                        t12 = Lookup::anywhere<true>(table, y12);
-                        t34 = Lookup::anywhere<true>(table, y34);
+                        t1 = Lookup::anywhere<false>(table, y1);
+                        t23 = Lookup::anywhere<true>(table, y23);
+                        t4 = Lookup::anywhere<false>(table, y4);
                     }
                     previous = y4;
-                    y12 = _mm_add_ps(
-                        y12, _mm_mul_ps(g, _mm_sub_ps(_mm_shuffle_ps(tIn, t12, _MM_SHUFFLE(1, 0, 1, 0)), t12)));
-                    y34 = _mm_add_ps(
-                        y34, _mm_mul_ps(g, _mm_sub_ps(_mm_shuffle_ps(t12, t34, _MM_SHUFFLE(1, 0, 3, 2)), t34)));
-                    _mm_storeh_pi(reinterpret_cast<__m64*>(steps + 2 * (i * N + s)), y34);
+                    y1 = _mm_add_ps(y1, _mm_mul_ps(g2, _mm_sub_ps(tIn, t1)));
+                    y23 = _mm_add_ps(y23, _mm_mul_ps(g, _mm_sub_ps(_mm_movelh_ps(t1, t23), t23)));
+                    y4 = _mm_add_ps(y4, _mm_mul_ps(g2, _mm_sub_ps(_mm_movehl_ps(t23, t23), t4)));
+                    _mm_storel_pi(reinterpret_cast<__m64*>(steps + 2 * (i * N + s)), y4);
                 }
             }
 
@@ -233,11 +236,13 @@ struct Moogfilter::Stereo
             std::memmove(line, line + 2 * n * N, sizeof(float) * 2 * kHistory);
         }
 
-        alignas(16) float state[8];
-        _mm_store_ps(state, y12);
-        _mm_store_ps(state + 4, y34);
-        lf.y1_ = state[0], rf.y1_ = state[1], lf.y2_ = state[2], rf.y2_ = state[3];
-        lf.y3_ = state[4], rf.y3_ = state[5], lf.y4_ = state[6], rf.y4_ = state[7];
+        alignas(16) float state[4];
+        _mm_store_ps(state, y1);
+        lf.y1_ = state[0], rf.y1_ = state[1];
+        _mm_store_ps(state, y23);
+        lf.y2_ = state[0], rf.y2_ = state[1], lf.y3_ = state[2], rf.y3_ = state[3];
+        _mm_store_ps(state, y4);
+        lf.y4_ = state[0], rf.y4_ = state[1];
         _mm_store_ps(state, previous);
         lf.previousY4_ = state[0];
         rf.previousY4_ = state[1];
