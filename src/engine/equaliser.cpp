@@ -55,25 +55,43 @@ void Equaliser::prepare(float lowGainDB, float midFrequency, float midGainDB, fl
 namespace
 {
 
-// The armed bands as one cascade over both channels, sample by sample, the left and right
-// section of each band in the two lanes of an SSE register. Each band does exactly what a
-// whole-buffer pass of its sections would do (same operations and order, its float output
-// feeding the next band), so the result is the same bit for bit; running the recursions side
-// by side only lets their latencies overlap.
+// The armed bands as one cascade over both channels, the left and right section of each band
+// in the two lanes of an SSE register. Each band does exactly what a whole-buffer pass of its
+// sections would do (same operations and order, its float output feeding the next band), so
+// the result is the same bit for bit. The bands run skewed by one sample each (round i: band b
+// on sample i - b, taking what band b - 1 produced the round before), so that the recursions
+// of one round do not wait for each other.
 template <size_t... Band>
 void runCascade(const plugkit::BiquadCoefficients* const* c, plugkit::BiquadState* const* leftStates,
                 plugkit::BiquadState* const* rightStates, float* left, float* right, int count,
                 std::index_sequence<Band...>)
 {
+    constexpr int kBands = sizeof...(Band);
     plugkit::BiquadLanes lanes[] = {
         plugkit::BiquadLanes(*c[Band], *c[Band], *leftStates[Band], *rightStates[Band])...};
-    for (int i = 0; i < count; ++i)
+    __m128 carried[kBands] = {}; // band b's output of the last round, for band b + 1
+    for (int i = 0; i < count + kBands - 1; ++i)
     {
-        __m128 v = _mm_unpacklo_ps(_mm_load_ss(left + i), _mm_load_ss(right + i));
-        for (plugkit::BiquadLanes& band : lanes)
-            v = band.run(v);
-        _mm_store_ss(left + i, v);
-        _mm_store_ss(right + i, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 1, 1, 1)));
+        // Highest band first, so that each reads its input before the band below replaces it.
+        (
+            [&] {
+                constexpr int b = kBands - 1 - static_cast<int>(Band);
+                const int sample = i - b;
+                if (sample < 0 || sample >= count)
+                    return;
+                const __m128 in =
+                    b == 0 ? _mm_unpacklo_ps(_mm_load_ss(left + sample), _mm_load_ss(right + sample))
+                           : carried[b > 0 ? b - 1 : 0];
+                const __m128 out = lanes[b].run(in);
+                if (b == kBands - 1)
+                {
+                    _mm_store_ss(left + sample, out);
+                    _mm_store_ss(right + sample, _mm_shuffle_ps(out, out, _MM_SHUFFLE(1, 1, 1, 1)));
+                }
+                else
+                    carried[b] = out;
+            }(),
+            ...);
     }
     for (size_t k = 0; k < sizeof...(Band); ++k)
         lanes[k].store(*leftStates[k], *rightStates[k]);

@@ -228,23 +228,39 @@ template <class F>
     }
 }
 
+// The row operations as function objects whose call is inlined into mapRow's loop.
+struct Follower
+{
+    __m128d rateFactor;
+
+    [[gnu::always_inline]] __m128d argument(__m128 times) const
+    {
+        return _mm_div_pd(_mm_set1_pd(-0.9996723430813206), _mm_mul_pd(rateFactor, _mm_cvtps_pd(times)));
+    }
+    [[gnu::always_inline]] __m128 operator()(__m128 times) const
+    {
+        return followerExp(argument(times), argument(_mm_movehl_ps(times, times)));
+    }
+};
+
+struct Gain
+{
+    [[gnu::always_inline]] __m128 operator()(__m128 decibels) const
+    {
+        return gainExp(_mm_mul_ps(decibels, _mm_set1_ps(kDecibelToLog)));
+    }
+};
+
 } // namespace
 
 void followerCoefficients(const float* times, float* out, int count, double rateFactor)
 {
-    const __m128d numerator = _mm_set1_pd(-0.9996723430813206);
-    const __m128d factor = _mm_set1_pd(rateFactor);
-    mapRow(times, out, count, [&](__m128 t) {
-        return followerExp(_mm_div_pd(numerator, _mm_mul_pd(factor, _mm_cvtps_pd(t))),
-                           _mm_div_pd(numerator, _mm_mul_pd(factor, _mm_cvtps_pd(_mm_movehl_ps(t, t)))));
-    });
+    mapRow(times, out, count, Follower{_mm_set1_pd(rateFactor)});
 }
 
 void decibelGains(const float* decibels, float* out, int count)
 {
-    mapRow(decibels, out, count, [](__m128 d) {
-        return gainExp(_mm_mul_ps(d, _mm_set1_ps(kDecibelToLog)));
-    });
+    mapRow(decibels, out, count, Gain{});
 }
 
 namespace
