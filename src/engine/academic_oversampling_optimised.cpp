@@ -6,9 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
 #include <emmintrin.h>
-#endif
 
 #include "plugkit/core/fatal.h"
 
@@ -35,48 +33,63 @@ bool isPassThroughDesign(const plugkit::BiquadCoefficients& c)
 bool sameBits(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
 
 // Whether the literal recursion, started from a state whose outputs equal its inputs, would
-// return every (finite) sample bit for bit. Each output is then y = ((2 x1 + x) - 2 x1) +
-// (x2 - x2), which depends on the inputs alone, so the check has no loop-carried dependency
-// and runs two samples at a time (IEEE double lanes, rounding exactly as the scalar form).
-// Non-finite samples fail it and go the literal way, which also drops a non-finite state.
-uint64_t mismatch(double previous, double beforePrevious, double current)
+// return every sample bit for bit. Each output is then y = ((2 a + x) - 2 a) + (b - b), with
+// a and b the two samples before x, which is x exactly when 2 a + x is exact and x is not
+// -0 (b - b is +0 for finite b). For floats a and x (24-bit significands, as doubles) the sum
+// is exact when x = +0, or a = +-0 and x is normal, or both are normal with exponents (of x
+// and of 2 a) at most 28 apart. The check claims no more than that, so a "false" costs only
+// the literal pass; it looks at float bits, four samples at a time, no loop-carried work.
+[[gnu::always_inline]] inline __m128i failures(__m128i x, __m128i a)
 {
-    const double y = ((2.0 * previous + current) - 2.0 * previous) + (beforePrevious - beforePrevious);
-    const uint64_t nonFinite = !(std::fabs(current) <= DBL_MAX);
-    return (std::bit_cast<uint64_t>(y) ^ std::bit_cast<uint64_t>(current)) | nonFinite;
+    const __m128i exponentMask = _mm_set1_epi32(0xFF);
+    const __m128i ex = _mm_and_si128(_mm_srli_epi32(x, 23), exponentMask);
+    const __m128i ea = _mm_and_si128(_mm_srli_epi32(a, 23), exponentMask);
+    const __m128i zero = _mm_setzero_si128();
+    // Normal: exponent field 1 .. 254.
+    const __m128i xNormal = _mm_andnot_si128(_mm_or_si128(_mm_cmpeq_epi32(ex, zero),
+                                                          _mm_cmpeq_epi32(ex, exponentMask)),
+                                             _mm_set1_epi32(-1));
+    const __m128i aNormal = _mm_andnot_si128(_mm_or_si128(_mm_cmpeq_epi32(ea, zero),
+                                                          _mm_cmpeq_epi32(ea, exponentMask)),
+                                             _mm_set1_epi32(-1));
+    const __m128i xPlusZero = _mm_cmpeq_epi32(x, zero);
+    const __m128i aZero = _mm_cmpeq_epi32(_mm_and_si128(a, _mm_set1_epi32(0x7FFFFFFF)), zero);
+    // |ex - (ea + 1)| <= 28: the offset plus 28 within 0 .. 56.
+    const __m128i offset = _mm_sub_epi32(ex, _mm_add_epi32(ea, _mm_set1_epi32(1 - 28)));
+    const __m128i close = _mm_and_si128(_mm_cmpgt_epi32(offset, _mm_set1_epi32(-1)),
+                                        _mm_cmpgt_epi32(_mm_set1_epi32(57), offset));
+    const __m128i exact =
+        _mm_or_si128(xPlusZero, _mm_and_si128(xNormal, _mm_or_si128(aZero, _mm_and_si128(aNormal, close))));
+    return _mm_andnot_si128(exact, _mm_set1_epi32(-1));
 }
 
 bool recursionReturnsInput(double x1, double x2, const float* x, int count)
 {
-    uint64_t differs = mismatch(x1, x2, x[0]);
-    if (count >= 2)
-        differs |= mismatch(x[0], x1, x[1]);
-    int n = 2;
-#if defined(__SSE2__)
-    const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffff));
-    const __m128d largest = _mm_set1_pd(DBL_MAX);
-    __m128i differsTwo = _mm_setzero_si128();
-    __m128d finite = _mm_castsi128_pd(_mm_set1_epi64x(-1));
-    for (; n + 1 < count; n += 2)
-    {
-        // x[n-2 .. n+1] in one load: {x[n-2], x[n-1]} and {x[n], x[n+1]}.
-        const __m128 four = _mm_loadu_ps(x + n - 2);
-        const __m128d beforePrevious = _mm_cvtps_pd(four);
-        const __m128d current = _mm_cvtps_pd(_mm_movehl_ps(four, four));
-        const __m128d previous = _mm_shuffle_pd(beforePrevious, current, 1);
-        const __m128d twice = _mm_add_pd(previous, previous); // 2 x1, exactly
-        const __m128d y = _mm_add_pd(_mm_sub_pd(_mm_add_pd(twice, current), twice),
-                                     _mm_sub_pd(beforePrevious, beforePrevious));
-        differsTwo = _mm_or_si128(differsTwo, _mm_xor_si128(_mm_castpd_si128(y), _mm_castpd_si128(current)));
-        finite = _mm_and_pd(finite, _mm_cmple_pd(_mm_and_pd(current, absMask), largest));
-    }
-    if (_mm_movemask_pd(finite) != 3 ||
-        _mm_movemask_epi8(_mm_cmpeq_epi32(differsTwo, _mm_setzero_si128())) != 0xFFFF)
+    // The state holds earlier samples (floats); non-finite ones go the literal way.
+    if (!(std::fabs(x1) <= DBL_MAX && std::fabs(x2) <= DBL_MAX))
         return false;
-#endif
+    const float before = static_cast<float>(x1);
+    __m128i failed = _mm_setzero_si128();
+    int n = 0;
+    if (count >= 4)
+    {
+        // The first four against {x1, x[0], x[1], x[2]}, then every four against the ones
+        // before them.
+        const __m128 first = _mm_loadu_ps(x);
+        const __m128 previous = _mm_castsi128_ps(_mm_or_si128(
+            _mm_slli_si128(_mm_castps_si128(first), 4), _mm_castps_si128(_mm_set_ss(before))));
+        failed = failures(_mm_castps_si128(first), _mm_castps_si128(previous));
+        for (n = 4; n + 4 <= count; n += 4)
+            failed = _mm_or_si128(failed, failures(_mm_castps_si128(_mm_loadu_ps(x + n)),
+                                                   _mm_castps_si128(_mm_loadu_ps(x + n - 1))));
+    }
     for (; n < count; ++n)
-        differs |= mismatch(x[n - 1], x[n - 2], x[n]);
-    return differs == 0;
+    {
+        const float a = n == 0 ? before : x[n - 1];
+        failed = _mm_or_si128(failed, failures(_mm_castps_si128(_mm_set_ss(x[n])),
+                                               _mm_castps_si128(_mm_set_ss(a))));
+    }
+    return _mm_movemask_epi8(failed) == 0;
 }
 
 } // namespace

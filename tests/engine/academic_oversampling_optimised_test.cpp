@@ -138,9 +138,9 @@ TEST(UpsamplingOpt, SkippedRecursionMatchesTheLiteralRule)
     auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7fff; };
     for (int block = 0; block < 3000; ++block)
     {
-        const int count = int(next() % 23);
+        const int count = int(block % 7 == 0 ? next() % 300 : next() % 23);
         // Mostly plain blocks (the skip path), a few with a nasty sample.
-        const int nastyFrom = block % 5 == 0 ? int(next() % 23) : 23;
+        const int nastyFrom = block % 5 == 0 ? int(next() % (count + 1)) : count;
         std::vector<float> a(count);
         for (int i = 0; i < count; ++i)
             a[i] = i >= nastyFrom ? pool[next() % 14] : pool[2 + next() % 2] * float(next() % 100) / 50.0f;
