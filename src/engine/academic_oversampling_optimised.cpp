@@ -30,7 +30,10 @@ bool isPassThroughDesign(const plugkit::BiquadCoefficients& c)
     return c.b0 == 1.0 && c.b1 == 2.0 && c.b2 == 1.0 && c.a1 == 2.0 && c.a2 == 1.0;
 }
 
-bool sameBits(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
+bool sameBits(double a, double b)
+{
+    return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+}
 
 // Whether the literal recursion, started from a state whose outputs equal its inputs, would
 // return every sample bit for bit. Each output is then y = ((2 a + x) - 2 a) + (b - b), with
@@ -46,28 +49,27 @@ bool sameBits(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bi
     const __m128i ea = _mm_and_si128(_mm_srli_epi32(a, 23), exponentMask);
     const __m128i zero = _mm_setzero_si128();
     // Normal: exponent field 1 .. 254.
-    const __m128i xNormal = _mm_andnot_si128(_mm_or_si128(_mm_cmpeq_epi32(ex, zero),
-                                                          _mm_cmpeq_epi32(ex, exponentMask)),
-                                             _mm_set1_epi32(-1));
-    const __m128i aNormal = _mm_andnot_si128(_mm_or_si128(_mm_cmpeq_epi32(ea, zero),
-                                                          _mm_cmpeq_epi32(ea, exponentMask)),
-                                             _mm_set1_epi32(-1));
+    const __m128i xNormal =
+        _mm_andnot_si128(_mm_or_si128(_mm_cmpeq_epi32(ex, zero), _mm_cmpeq_epi32(ex, exponentMask)),
+                         _mm_set1_epi32(-1));
+    const __m128i aNormal =
+        _mm_andnot_si128(_mm_or_si128(_mm_cmpeq_epi32(ea, zero), _mm_cmpeq_epi32(ea, exponentMask)),
+                         _mm_set1_epi32(-1));
     const __m128i xPlusZero = _mm_cmpeq_epi32(x, zero);
     const __m128i aZero = _mm_cmpeq_epi32(_mm_and_si128(a, _mm_set1_epi32(0x7FFFFFFF)), zero);
     // |ex - (ea + 1)| <= 28: the offset plus 28 within 0 .. 56.
     const __m128i offset = _mm_sub_epi32(ex, _mm_add_epi32(ea, _mm_set1_epi32(1 - 28)));
     const __m128i close = _mm_and_si128(_mm_cmpgt_epi32(offset, _mm_set1_epi32(-1)),
                                         _mm_cmpgt_epi32(_mm_set1_epi32(57), offset));
-    const __m128i exact =
-        _mm_or_si128(xPlusZero, _mm_and_si128(xNormal, _mm_or_si128(aZero, _mm_and_si128(aNormal, close))));
+    const __m128i exact = _mm_or_si128(
+        xPlusZero, _mm_and_si128(xNormal, _mm_or_si128(aZero, _mm_and_si128(aNormal, close))));
     return _mm_andnot_si128(exact, _mm_set1_epi32(-1));
 }
 
 bool recursionReturnsInput(double x1, double x2, const float* x, int count)
 {
     // The state holds earlier samples (floats); non-finite ones go the literal way.
-    if (!(std::fabs(x1) <= DBL_MAX && std::fabs(x2) <= DBL_MAX))
-        return false;
+    if (!(std::fabs(x1) <= DBL_MAX && std::fabs(x2) <= DBL_MAX)) return false;
     const float before = static_cast<float>(x1);
     __m128i failed = _mm_setzero_si128();
     int n = 0;
@@ -86,8 +88,8 @@ bool recursionReturnsInput(double x1, double x2, const float* x, int count)
     for (; n < count; ++n)
     {
         const float a = n == 0 ? before : x[n - 1];
-        failed = _mm_or_si128(failed, failures(_mm_castps_si128(_mm_set_ss(x[n])),
-                                               _mm_castps_si128(_mm_set_ss(a))));
+        failed = _mm_or_si128(
+            failed, failures(_mm_castps_si128(_mm_set_ss(x[n])), _mm_castps_si128(_mm_set_ss(a))));
     }
     return _mm_movemask_epi8(failed) == 0;
 }
@@ -97,8 +99,7 @@ bool recursionReturnsInput(double x1, double x2, const float* x, int count)
 void runOversamplingSection(plugkit::BiquadSection& section, float* samples, int count)
 {
     plugkit::BiquadState& s = section.state;
-    if (count <= 0)
-        return;
+    if (count <= 0) return;
     if (isPassThroughDesign(section.coefficients) && sameBits(s.y1, s.x1) && sameBits(s.y2, s.x2) &&
         recursionReturnsInput(s.x1, s.x2, samples, count))
     {
@@ -121,8 +122,7 @@ void UpsamplingOpt::initialize(int factor, double sampleRate)
 void UpsamplingOpt::processBuffer(const float* input, float* output, int frames, int factor,
                                   double sampleRate)
 {
-    if (factor != currentFactor_)
-        initialize(factor, sampleRate);
+    if (factor != currentFactor_) initialize(factor, sampleRate);
     if (output != input)
     {
         if (frames > 0 && factor > 1)

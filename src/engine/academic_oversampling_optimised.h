@@ -34,7 +34,8 @@ public:
     // current one re-initialises first. `sampleRate` is the host rate. Output may be the
     // input buffer itself (it must then hold frames x factor floats); otherwise the two must
     // not overlap.
-    void processBuffer(const float* input, float* output, int frames, int factor, double sampleRate);
+    void processBuffer(const float* input, float* output, int frames, int factor,
+                       double sampleRate);
 
     int currentFactor() const { return currentFactor_; }
     const plugkit::BiquadSection& section() const { return section_; }

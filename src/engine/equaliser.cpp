@@ -17,8 +17,7 @@ namespace
 // host rates below 20 kHz. Such a band is designed just below Nyquist instead.
 double belowNyquist(double frequency, double rate)
 {
-    if (frequency < 0.5 * rate)
-        return frequency;
+    if (frequency < 0.5 * rate) return frequency;
     return 0.49 * rate;
 }
 
@@ -42,14 +41,14 @@ void Equaliser::prepare(float lowGainDB, float midFrequency, float midGainDB, fl
     high_.armed = highGainDB != 0.0f;
     mid_.armed = midGainDB != 0.0f;
     if (low_.armed)
-        low_.coefficients = plugkit::generateBiquad(BiquadType::lowShelf, belowNyquist(kLowFrequency, rate),
-                                                    rate, lowGainDB, kQuality);
+        low_.coefficients = plugkit::generateBiquad(
+            BiquadType::lowShelf, belowNyquist(kLowFrequency, rate), rate, lowGainDB, kQuality);
     if (high_.armed)
         high_.coefficients = plugkit::generateBiquad(
             BiquadType::highShelf, belowNyquist(kHighFrequency, rate), rate, highGainDB, kQuality);
     if (mid_.armed)
-        mid_.coefficients = plugkit::generateBiquad(BiquadType::peak, belowNyquist(midFrequency, rate),
-                                                    rate, midGainDB, kQuality);
+        mid_.coefficients = plugkit::generateBiquad(
+            BiquadType::peak, belowNyquist(midFrequency, rate), rate, midGainDB, kQuality);
 }
 
 namespace
@@ -62,9 +61,9 @@ namespace
 // on sample i - b, taking what band b - 1 produced the round before), so that the recursions
 // of one round do not wait for each other.
 template <size_t... Band>
-void runCascade(const plugkit::BiquadCoefficients* const* c, plugkit::BiquadState* const* leftStates,
-                plugkit::BiquadState* const* rightStates, float* left, float* right, int count,
-                std::index_sequence<Band...>)
+void runCascade(const plugkit::BiquadCoefficients* const* c,
+                plugkit::BiquadState* const* leftStates, plugkit::BiquadState* const* rightStates,
+                float* left, float* right, int count, std::index_sequence<Band...>)
 {
     constexpr int kBands = sizeof...(Band);
     plugkit::BiquadLanes lanes[] = {
@@ -74,14 +73,14 @@ void runCascade(const plugkit::BiquadCoefficients* const* c, plugkit::BiquadStat
     {
         // Highest band first, so that each reads its input before the band below replaces it.
         (
-            [&] {
+            [&]
+            {
                 constexpr int b = kBands - 1 - static_cast<int>(Band);
                 const int sample = i - b;
-                if (sample < 0 || sample >= count)
-                    return;
-                const __m128 in =
-                    b == 0 ? _mm_unpacklo_ps(_mm_load_ss(left + sample), _mm_load_ss(right + sample))
-                           : carried[b > 0 ? b - 1 : 0];
+                if (sample < 0 || sample >= count) return;
+                const __m128 in = b == 0 ? _mm_unpacklo_ps(_mm_load_ss(left + sample),
+                                                           _mm_load_ss(right + sample))
+                                         : carried[b > 0 ? b - 1 : 0];
                 const __m128 out = lanes[b].run(in);
                 if (b == kBands - 1)
                 {
@@ -107,8 +106,7 @@ void Equaliser::process(float* left, float* right, int count)
     int bands = 0;
     for (Band* band : {&low_, &high_, &mid_}) // the order of the chain: low, high, mid
     {
-        if (!band->armed)
-            continue;
+        if (!band->armed) continue;
         coefficients[bands] = &band->coefficients;
         leftStates[bands] = &band->left;
         rightStates[bands] = &band->right;
@@ -117,13 +115,16 @@ void Equaliser::process(float* left, float* right, int count)
     switch (bands)
     {
     case 1:
-        runCascade(coefficients, leftStates, rightStates, left, right, count, std::make_index_sequence<1>());
+        runCascade(coefficients, leftStates, rightStates, left, right, count,
+                   std::make_index_sequence<1>());
         break;
     case 2:
-        runCascade(coefficients, leftStates, rightStates, left, right, count, std::make_index_sequence<2>());
+        runCascade(coefficients, leftStates, rightStates, left, right, count,
+                   std::make_index_sequence<2>());
         break;
     case 3:
-        runCascade(coefficients, leftStates, rightStates, left, right, count, std::make_index_sequence<3>());
+        runCascade(coefficients, leftStates, rightStates, left, right, count,
+                   std::make_index_sequence<3>());
         break;
     default:
         break;

@@ -101,9 +101,9 @@ constexpr double kRoundShift = 0x1.8p52;          // adding it rounds to an inte
     const __m128i kBits = _mm_castpd_si128(shifted);
     const uint64_t low = kExp2Table[_mm_cvtsi128_si32(kBits) & 127];
     const uint64_t high = kExp2Table[_mm_cvtsi128_si32(_mm_unpackhi_epi64(kBits, kBits)) & 127];
-    const __m128d scale = _mm_castsi128_pd(_mm_add_epi64(
-        _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(low)),
-        _mm_slli_epi64(kBits, 45)));
+    const __m128d scale = _mm_castsi128_pd(
+        _mm_add_epi64(_mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(low)),
+                      _mm_slli_epi64(kBits, 45)));
     const __m128d q = _mm_add_pd(
         r, _mm_mul_pd(_mm_mul_pd(r, r),
                       _mm_add_pd(_mm_set1_pd(0.5), _mm_mul_pd(r, _mm_set1_pd(1.0 / 6.0)))));
@@ -120,8 +120,7 @@ constexpr double kRoundShift = 0x1.8p52;          // adding it rounds to an inte
 // Per 32-bit half of two doubles y: set where the half shows that rounding y to float may
 // not give libm's float. Low halves: the 29 bits below float precision lie within `Margin`
 // of 1000...0, a rounding boundary of float. High halves: y is no normal float (or NaN).
-template <int Margin>
-[[gnu::always_inline]] inline __m128i doubtful(__m128d y)
+template <int Margin> [[gnu::always_inline]] inline __m128i doubtful(__m128d y)
 {
     constexpr int kNormalLow = (1023 - 126) << 20;  // high half of 2^-126
     constexpr int kNormalHigh = (1023 + 128) << 20; // high half of 2^128
@@ -134,7 +133,8 @@ template <int Margin>
                       _mm_setr_epi32(0x1FFFFFFF, -1, 0x1FFFFFFF, -1)),
         _mm_setr_epi32(0, INT32_MIN, 0, INT32_MIN));
     const int span = (kNormalHigh - kNormalLow) ^ INT32_MIN;
-    const __m128i below = _mm_cmpgt_epi32(_mm_setr_epi32(2 * Margin + 1, span, 2 * Margin + 1, span), t);
+    const __m128i below =
+        _mm_cmpgt_epi32(_mm_setr_epi32(2 * Margin + 1, span, 2 * Margin + 1, span), t);
     return _mm_xor_si128(below, _mm_setr_epi32(0, -1, 0, -1)); // high: doubtful if not below
 }
 
@@ -147,8 +147,7 @@ template <float (*Libm)(double)>
     _mm_store_pd(x + 2, hi);
     _mm_store_ps(out, y);
     for (int lane = 0; lane < 4; ++lane)
-        if (halves & (3 << (2 * lane)))
-            out[lane] = Libm(x[lane]);
+        if (halves & (3 << (2 * lane))) out[lane] = Libm(x[lane]);
     return _mm_load_ps(out);
 }
 
@@ -172,8 +171,8 @@ template <float (*Libm)(double), int Margin>
 {
     const __m128 y = _mm_movelh_ps(_mm_cvtpd_ps(yLo), _mm_cvtpd_ps(yHi));
     const __m128i lo = doubtful<Margin>(yLo), hi = doubtful<Margin>(yHi);
-    const int halves = _mm_movemask_ps(_mm_castsi128_ps(lo)) |
-                       _mm_movemask_ps(_mm_castsi128_ps(hi)) << 4;
+    const int halves = _mm_movemask_ps(_mm_castsi128_ps(lo)) | _mm_movemask_ps(_mm_castsi128_ps(hi))
+                                                                   << 4;
     if (halves == 0) [[likely]]
         return y;
     return redoInLibm<Libm>(xLo, xHi, y, halves);
@@ -190,8 +189,7 @@ template <float (*Libm)(double), int Margin>
     const bool allSmall =
         _mm_movemask_pd(_mm_and_pd(_mm_cmple_pd(_mm_and_pd(lo, magnitude), small),
                                    _mm_cmple_pd(_mm_and_pd(hi, magnitude), small))) == 3;
-    if (allSmall)
-        return toFloatAsLibm<libmExp, kMargin>(lo, hi, expSmall(lo), expSmall(hi));
+    if (allSmall) return toFloatAsLibm<libmExp, kMargin>(lo, hi, expSmall(lo), expSmall(hi));
     return toFloatAsLibm<libmExp, kMargin>(lo, hi, expLanes(lo), expLanes(hi));
 }
 
@@ -235,7 +233,8 @@ struct Follower
 
     [[gnu::always_inline]] __m128d argument(__m128 times) const
     {
-        return _mm_div_pd(_mm_set1_pd(-0.9996723430813206), _mm_mul_pd(rateFactor, _mm_cvtps_pd(times)));
+        return _mm_div_pd(_mm_set1_pd(-0.9996723430813206),
+                          _mm_mul_pd(rateFactor, _mm_cvtps_pd(times)));
     }
     [[gnu::always_inline]] __m128 operator()(__m128 times) const
     {
@@ -362,9 +361,8 @@ struct Limiter::StereoPass
                   limiter.right_.smoothG),
           smoothH(limiter.smoothing_, limiter.smoothing_, limiter.left_.smoothH,
                   limiter.right_.smoothH),
-          attack(_mm_set1_ps(a)),
-          release(_mm_set1_ps(kReleaseCoefficient)), attackRest(_mm_set1_ps(1.0f - a)),
-          releaseRest(_mm_set1_ps(1.0f - kReleaseCoefficient)),
+          attack(_mm_set1_ps(a)), release(_mm_set1_ps(kReleaseCoefficient)),
+          attackRest(_mm_set1_ps(1.0f - a)), releaseRest(_mm_set1_ps(1.0f - kReleaseCoefficient)),
           rateFactor(rate * 0.001), threshold(limiter.threshold_),
           absKnee(std::fabs(limiter.knee_)), tLin(expf(limiter.threshold_ * kDecibelToLog)),
           offset(limiter.threshold_ * (1.0f - 1.0f / limiter.knee_) * 0.5f)
@@ -382,36 +380,12 @@ struct Limiter::StereoPass
         // end repeat its last sample.
         const int padded = (values + 7) & ~7;
 
-        // Weighting.
+        // Weighting, then the peak and mean-square envelopes.
+        for (int k = 0; k < n; ++k)
+            storePair(w + 2 * k, weigh(left, right, k));
         for (int k = 0; k < n; ++k)
         {
-            const __m128 x = _mm_unpacklo_ps(_mm_load_ss(left + k), _mm_load_ss(right + k));
-            storePair(w + 2 * k, highShelf.run(highPass.run(x)));
-        }
-
-        // Peak and mean-square envelopes.
-        for (int k = 0; k < n; ++k)
-        {
-            const __m128 weighted = loadPair(w + 2 * k);
-            const __m128 square = _mm_mul_ps(weighted, weighted);
-            const __m128 v = _mm_add_ps(square, floor);
-            if (first && k == 0)
-            {
-                peak = square;
-                meanSquare = _mm_mul_ps(attackRest, v);
-            }
-            else
-            {
-                const __m128 peakRises = _mm_cmplt_ps(peak, v);
-                const __m128 mix = _mm_add_ps(
-                    _mm_mul_ps(select(peakRises, attackRest, releaseRest), v),
-                    _mm_mul_ps(select(peakRises, attack, release), peak));
-                peak = _mm_max_ps(mix, v); // max(v, mix): mix only if above v
-                const __m128 meanRises = _mm_cmplt_ps(meanSquare, v);
-                meanSquare = _mm_add_ps(
-                    _mm_mul_ps(select(meanRises, attack, release), meanSquare),
-                    _mm_mul_ps(select(meanRises, attackRest, releaseRest), v));
-            }
+            envelopes(loadPair(w + 2 * k), first && k == 0);
             storePair(rowA + 2 * k, peak);
             storePair(rowB + 2 * k, meanSquare);
         }
@@ -427,7 +401,8 @@ struct Limiter::StereoPass
             const __m128 crestSquare = _mm_mul_ps(crest, crest);
             const __m128 tA = _mm_div_ps(_mm_set1_ps(2.0f * kAttackBase), crestSquare);
             _mm_store_ps(rowA + i, tA);
-            _mm_store_ps(rowB + i, _mm_sub_ps(_mm_div_ps(_mm_set1_ps(2.0f * kReleaseBase), crestSquare), tA));
+            _mm_store_ps(rowB + i,
+                         _mm_sub_ps(_mm_div_ps(_mm_set1_ps(2.0f * kReleaseBase), crestSquare), tA));
         }
 
         // Follower coefficients exp(-0.9996723430813206 / (fs x factor x 0.001 x t)), for
@@ -435,20 +410,10 @@ struct Limiter::StereoPass
         followerCoefficients(rowA, rowA, padded, rateFactor);
         followerCoefficients(rowB, rowB, padded, rateFactor);
 
-        // Level follower. Both candidates are formed, so only the choice waits for the compare.
+        // Level follower.
         for (int k = 0; k < n; ++k)
-        {
-            const __m128 alphaA = loadPair(rowA + 2 * k);
-            const __m128 alphaR = loadPair(rowB + 2 * k);
-            const __m128 weighted = loadPair(w + 2 * k);
-            const __m128 v = _mm_add_ps(_mm_mul_ps(weighted, weighted), floor);
-            const __m128 attacking = _mm_add_ps(_mm_mul_ps(level, alphaA),
-                                                _mm_mul_ps(_mm_sub_ps(one, alphaA), v));
-            const __m128 releasing = _mm_add_ps(_mm_mul_ps(level, alphaR),
-                                                _mm_mul_ps(_mm_sub_ps(one, alphaR), v));
-            level = select(_mm_cmplt_ps(level, v), attacking, releasing);
-            storePair(rowA + 2 * k, level);
-        }
+            storePair(rowA + 2 * k,
+                      follow(loadPair(rowA + 2 * k), loadPair(rowB + 2 * k), loadPair(w + 2 * k)));
         repeatLastPair(rowA, values, padded);
 
         // Gain computer on the level sqrt(s).
@@ -456,19 +421,8 @@ struct Limiter::StereoPass
             _mm_store_ps(rowA + i, gainComputer(_mm_sqrt_ps(_mm_load_ps(rowA + i))));
 
         // Make-up path and the 150 Hz sections over G and H.
-        const __m128 m = _mm_set1_ps(offset);
         for (int k = 0; k < n; ++k)
-        {
-            const __m128 g = loadPair(rowA + 2 * k);
-            if (first && k == 0)
-                makeUp = g;
-            else
-                makeUp = _mm_add_ps(_mm_mul_ps(makeUp, attack),
-                                    _mm_mul_ps(_mm_sub_ps(g, m), attackRest));
-            const __m128 h = _mm_xor_ps(_mm_add_ps(makeUp, m), _mm_set1_ps(-0.0f)); // -(S + m)
-            storePair(rowA + 2 * k, smoothG.run(g));
-            storePair(rowH + 2 * k, smoothH.run(h));
-        }
+            makeUpAndSmooth(loadPair(rowA + 2 * k), first && k == 0, rowA + 2 * k, rowH + 2 * k);
         repeatLastPair(rowA, values, padded);
         repeatLastPair(rowH, values, padded);
 
@@ -497,6 +451,60 @@ struct Limiter::StereoPass
 
     static __m128 magnitude(__m128 v) { return _mm_andnot_ps(_mm_set1_ps(-0.0f), v); }
 
+    // Sample k of both channels through the weighting sections.
+    __m128 weigh(const float* left, const float* right, int k)
+    {
+        const __m128 x = _mm_unpacklo_ps(_mm_load_ss(left + k), _mm_load_ss(right + k));
+        return highShelf.run(highPass.run(x));
+    }
+
+    // One step of the peak and mean-square envelopes; `start`: the call's first sample.
+    void envelopes(__m128 weighted, bool start)
+    {
+        const __m128 square = _mm_mul_ps(weighted, weighted);
+        const __m128 v = _mm_add_ps(square, floor);
+        if (start)
+        {
+            peak = square;
+            meanSquare = _mm_mul_ps(attackRest, v);
+            return;
+        }
+        const __m128 peakRises = _mm_cmplt_ps(peak, v);
+        const __m128 mix = _mm_add_ps(_mm_mul_ps(select(peakRises, attackRest, releaseRest), v),
+                                      _mm_mul_ps(select(peakRises, attack, release), peak));
+        peak = _mm_max_ps(mix, v); // max(v, mix): mix only if above v
+        const __m128 meanRises = _mm_cmplt_ps(meanSquare, v);
+        meanSquare = _mm_add_ps(_mm_mul_ps(select(meanRises, attack, release), meanSquare),
+                                _mm_mul_ps(select(meanRises, attackRest, releaseRest), v));
+    }
+
+    // One step of the level follower. Both candidates are formed, so only the choice waits
+    // for the compare.
+    __m128 follow(__m128 alphaA, __m128 alphaR, __m128 weighted)
+    {
+        const __m128 v = _mm_add_ps(_mm_mul_ps(weighted, weighted), floor);
+        const __m128 attacking =
+            _mm_add_ps(_mm_mul_ps(level, alphaA), _mm_mul_ps(_mm_sub_ps(one, alphaA), v));
+        const __m128 releasing =
+            _mm_add_ps(_mm_mul_ps(level, alphaR), _mm_mul_ps(_mm_sub_ps(one, alphaR), v));
+        level = select(_mm_cmplt_ps(level, v), attacking, releasing);
+        return level;
+    }
+
+    // One step of the make-up path; G and H through their 150 Hz sections into the rows.
+    void makeUpAndSmooth(__m128 g, bool start, float* smoothedG, float* smoothedH)
+    {
+        const __m128 m = _mm_set1_ps(offset);
+        if (start)
+            makeUp = g;
+        else
+            makeUp =
+                _mm_add_ps(_mm_mul_ps(makeUp, attack), _mm_mul_ps(_mm_sub_ps(g, m), attackRest));
+        const __m128 h = _mm_xor_ps(_mm_add_ps(makeUp, m), _mm_set1_ps(-0.0f)); // -(S + m)
+        storePair(smoothedG, smoothG.run(g));
+        storePair(smoothedH, smoothH.run(h));
+    }
+
     static void repeatLastPair(float* row, int values, int padded)
     {
         for (int i = values; i < padded; i += 2)
@@ -514,8 +522,7 @@ struct Limiter::StereoPass
         const __m128 e = _mm_add_ps(d, _mm_set1_ps(absKnee / 2.0f));
         const __m128 knee =
             _mm_sub_ps(xG, _mm_div_ps(_mm_mul_ps(e, e), _mm_set1_ps(2.0f * absKnee)));
-        const __m128 below =
-            _mm_cmplt_ps(_mm_mul_ps(_mm_set1_ps(2.0f), d), _mm_set1_ps(-absKnee));
+        const __m128 below = _mm_cmplt_ps(_mm_mul_ps(_mm_set1_ps(2.0f), d), _mm_set1_ps(-absKnee));
         const __m128 beyond =
             _mm_cmpgt_ps(_mm_mul_ps(_mm_set1_ps(2.0f), magnitude(d)), _mm_set1_ps(absKnee));
         const __m128 y = select(below, xG, select(beyond, _mm_set1_ps(threshold), knee));
@@ -562,7 +569,8 @@ void Limiter::process(float* left, float* right, int count, int factor, double s
 
     StereoPass pass(*this, attack, sampleRate * factor);
     for (int start = 0; start < count; start += StereoPass::kChunk)
-        pass.run(left + start, right + start, std::min(StereoPass::kChunk, count - start), start == 0);
+        pass.run(left + start, right + start, std::min(StereoPass::kChunk, count - start),
+                 start == 0);
 
     pass.smoothG.store(left_.smoothG, right_.smoothG);
     pass.smoothH.store(left_.smoothH, right_.smoothH);

@@ -103,8 +103,7 @@ struct Lookup
     }
 
     // Any lanes: those outside take index 0 and then +-0.99, NaN lanes 0.
-    template <bool Four>
-    static __m128 anywhere(const Moogfilter::TableEntry* table, __m128 v)
+    template <bool Four> static __m128 anywhere(const Moogfilter::TableEntry* table, __m128 v)
     {
         const __m128 three = _mm_set1_ps(3.0f);
         const __m128 in = inside(v);
@@ -180,8 +179,7 @@ struct Moogfilter::Stereo
                     // the later steps leave out the + 0 input; either way u + 3 is the same
                     // float, so T(u) is.
                     __m128 u = _mm_mul_ps(_mm_add_ps(y4, previous), feedback);
-                    if (s == 0)
-                        u = _mm_add_ps(input, u);
+                    if (s == 0) u = _mm_add_ps(input, u);
                     __m128 tIn, t1, t23, t4;
                     const __m128 allInside =
                         _mm_and_ps(_mm_and_ps(Lookup::inside(u), Lookup::inside(y1)),

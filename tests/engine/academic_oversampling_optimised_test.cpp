@@ -130,8 +130,9 @@ TEST(UpsamplingOpt, SkippedRecursionMatchesTheLiteralRule)
 {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    const float pool[] = {0.0f, -0.0f, 0.5f, -0.75f, 1e-30f, -1e-12f, 3e8f, -1e20f, 1.0f,
-                          std::numeric_limits<float>::denorm_min(), 0.3f, -0.3f, inf, nan};
+    const float pool[] = {0.0f,    -0.0f, 0.5f,   -0.75f, 1e-30f,
+                          -1e-12f, 3e8f,  -1e20f, 1.0f,   std::numeric_limits<float>::denorm_min(),
+                          0.3f,    -0.3f, inf,    nan};
     plugkit::BiquadSection fast, literal;
     fast.coefficients = literal.coefficients = vellox::oversamplingSectionDesign(4, 48000.0);
     unsigned seed = 7;
@@ -143,14 +144,16 @@ TEST(UpsamplingOpt, SkippedRecursionMatchesTheLiteralRule)
         const int nastyFrom = block % 5 == 0 ? int(next() % (count + 1)) : count;
         std::vector<float> a(count);
         for (int i = 0; i < count; ++i)
-            a[i] = i >= nastyFrom ? pool[next() % 14] : pool[2 + next() % 2] * float(next() % 100) / 50.0f;
+            a[i] = i >= nastyFrom ? pool[next() % 14]
+                                  : pool[2 + next() % 2] * float(next() % 100) / 50.0f;
         std::vector<float> b = a;
         vellox::runOversamplingSection(fast, a.data(), count);
         literal.processInPlace(b.data(), count);
         literal.state.y1 = literal.state.x1;
         literal.state.y2 = literal.state.x2;
         for (int i = 0; i < count; ++i)
-            ASSERT_EQ(0, std::memcmp(&a[i], &b[i], sizeof(float))) << "block " << block << ", sample " << i;
+            ASSERT_EQ(0, std::memcmp(&a[i], &b[i], sizeof(float)))
+                << "block " << block << ", sample " << i;
         ASSERT_EQ(0, std::memcmp(&fast.state, &literal.state, sizeof(plugkit::BiquadState)))
             << "block " << block << ": " << testing::PrintToString(a);
     }

@@ -167,7 +167,8 @@ TEST(Equaliser, MatchesSeparateSectionPasses)
     {
         float low, mid, high;
     };
-    const Gains settings[] = {{3.0f, -4.0f, 7.5f}, {0.0f, 6.0f, 0.0f}, {-12.0f, 0.0f, 12.0f}, {5.0f, 0.0f, 0.0f}};
+    const Gains settings[] = {
+        {3.0f, -4.0f, 7.5f}, {0.0f, 6.0f, 0.0f}, {-12.0f, 0.0f, 12.0f}, {5.0f, 0.0f, 0.0f}};
     for (const Gains& g : settings)
     {
         Equaliser eq;
@@ -176,15 +177,18 @@ TEST(Equaliser, MatchesSeparateSectionPasses)
         plugkit::BiquadSection low[2], high[2], mid[2];
         for (int c = 0; c < 2; ++c)
         {
-            low[c].coefficients = plugkit::generateBiquad(BiquadType::lowShelf, 210.0, rate, g.low, Equaliser::kQuality);
-            high[c].coefficients = plugkit::generateBiquad(BiquadType::highShelf, 10000.0, rate, g.high, Equaliser::kQuality);
-            mid[c].coefficients = plugkit::generateBiquad(BiquadType::peak, 1800.0, rate, g.mid, Equaliser::kQuality);
+            low[c].coefficients = plugkit::generateBiquad(BiquadType::lowShelf, 210.0, rate, g.low,
+                                                          Equaliser::kQuality);
+            high[c].coefficients = plugkit::generateBiquad(BiquadType::highShelf, 10000.0, rate,
+                                                           g.high, Equaliser::kQuality);
+            mid[c].coefficients =
+                plugkit::generateBiquad(BiquadType::peak, 1800.0, rate, g.mid, Equaliser::kQuality);
         }
         for (int block = 0; block < 4; ++block)
         {
-            std::vector<float> l = sine(440.0 + 97.0 * block, rate, 300, 0.8), r = sine(61.0, rate, 300, 0.5);
-            if (block == 2)
-                l[150] = std::numeric_limits<float>::quiet_NaN();
+            std::vector<float> l = sine(440.0 + 97.0 * block, rate, 300, 0.8),
+                               r = sine(61.0, rate, 300, 0.5);
+            if (block == 2) l[150] = std::numeric_limits<float>::quiet_NaN();
             std::vector<float> refL = l, refR = r;
             eq.prepare(g.low, 1800.0f, g.mid, g.high, 4, 44100.0);
             eq.process(l.data(), r.data(), 300);
@@ -205,8 +209,10 @@ TEST(Equaliser, MatchesSeparateSectionPasses)
             }
             for (int i = 0; i < 300; ++i)
             {
-                ASSERT_EQ(std::memcmp(&l[i], &refL[i], sizeof(float)), 0) << "block " << block << ", sample " << i;
-                ASSERT_EQ(std::memcmp(&r[i], &refR[i], sizeof(float)), 0) << "block " << block << ", sample " << i;
+                ASSERT_EQ(std::memcmp(&l[i], &refL[i], sizeof(float)), 0)
+                    << "block " << block << ", sample " << i;
+                ASSERT_EQ(std::memcmp(&r[i], &refR[i], sizeof(float)), 0)
+                    << "block " << block << ", sample " << i;
             }
         }
     }
@@ -253,8 +259,10 @@ TEST(Equaliser, MatchesTheModelBitForBit)
                 model.process(ml.data(), mr.data(), count);
                 for (int i = 0; i < count; ++i)
                 {
-                    ASSERT_EQ(std::bit_cast<uint32_t>(l[i]), std::bit_cast<uint32_t>(ml[i])) << at + i;
-                    ASSERT_EQ(std::bit_cast<uint32_t>(r[i]), std::bit_cast<uint32_t>(mr[i])) << at + i;
+                    ASSERT_EQ(std::bit_cast<uint32_t>(l[i]), std::bit_cast<uint32_t>(ml[i]))
+                        << at + i;
+                    ASSERT_EQ(std::bit_cast<uint32_t>(r[i]), std::bit_cast<uint32_t>(mr[i]))
+                        << at + i;
                 }
                 at += count;
             }

@@ -280,11 +280,11 @@ enum class Signal
     fullScaleSine, // bent by the clip
     halfScaleSine,
     noise,
-    square,        // +-1
-    loudSquare,    // +-3: deep in the clip, gain computer saturated
-    tiny,          // 1e-20 and below: the 1e-10 floors dominate
-    startsAtZero,  // first weighted sample exactly 0
-    mixed,         // silence, then a burst, then a slow sine
+    square,       // +-1
+    loudSquare,   // +-3: deep in the clip, gain computer saturated
+    tiny,         // 1e-20 and below: the 1e-10 floors dominate
+    startsAtZero, // first weighted sample exactly 0
+    mixed,        // silence, then a burst, then a slow sine
 };
 constexpr Signal kSignals[] = {Signal::fullScaleSine, Signal::halfScaleSine, Signal::noise,
                                Signal::square,        Signal::loudSquare,    Signal::tiny,
@@ -295,7 +295,8 @@ std::vector<float> hostSignal(Signal kind, int frames, int offset, uint32_t seed
 {
     std::vector<float> x(frames);
     uint32_t state = seed * 2654435761u + 7u + offset;
-    auto uniform = [&state] {
+    auto uniform = [&state]
+    {
         state = state * 1664525u + 1013904223u;
         return static_cast<float>(state >> 8) / 8388608.0f - 1.0f;
     };
@@ -305,15 +306,29 @@ std::vector<float> hostSignal(Signal kind, int frames, int offset, uint32_t seed
         const double phase = 2.0 * kPi * (300.0 + 37.0 * (seed % 11)) * n / 48000.0;
         switch (kind)
         {
-        case Signal::fullScaleSine: x[i] = static_cast<float>(std::sin(phase)); break;
-        case Signal::halfScaleSine: x[i] = static_cast<float>(0.5 * std::sin(phase)); break;
-        case Signal::noise: x[i] = uniform(); break;
-        case Signal::square: x[i] = (n / 50) % 2 ? 1.0f : -1.0f; break;
-        case Signal::loudSquare: x[i] = (n / 23) % 2 ? 3.0f : -3.0f; break;
-        case Signal::tiny: x[i] = uniform() * (n % 2 ? 1e-20f : 1e-38f); break;
-        case Signal::startsAtZero: x[i] = i == 0 ? 0.0f : static_cast<float>(0.8 * std::sin(phase)); break;
+        case Signal::fullScaleSine:
+            x[i] = static_cast<float>(std::sin(phase));
+            break;
+        case Signal::halfScaleSine:
+            x[i] = static_cast<float>(0.5 * std::sin(phase));
+            break;
+        case Signal::noise:
+            x[i] = uniform();
+            break;
+        case Signal::square:
+            x[i] = (n / 50) % 2 ? 1.0f : -1.0f;
+            break;
+        case Signal::loudSquare:
+            x[i] = (n / 23) % 2 ? 3.0f : -3.0f;
+            break;
+        case Signal::tiny:
+            x[i] = uniform() * (n % 2 ? 1e-20f : 1e-38f);
+            break;
+        case Signal::startsAtZero:
+            x[i] = i == 0 ? 0.0f : static_cast<float>(0.8 * std::sin(phase));
+            break;
         case Signal::mixed:
-            x[i] = n % 700 < 200 ? 0.0f
+            x[i] = n % 700 < 200   ? 0.0f
                    : n % 700 < 260 ? uniform() * 1.2f
                                    : static_cast<float>(0.3 * std::sin(0.01 * n));
             break;
@@ -335,8 +350,8 @@ TEST(Limiter, MatchesTheScalarModelBitForBit)
             for (Signal kind : kSignals)
             {
                 ++caseIndex;
-                SCOPED_TRACE(testing::Message() << "factor " << factor << " fs " << fs
-                                                << " signal " << static_cast<int>(kind));
+                SCOPED_TRACE(testing::Message() << "factor " << factor << " fs " << fs << " signal "
+                                                << static_cast<int>(kind));
                 Limiter limiter;
                 limiter.setTimeFigure(200.0f);
                 limiter.resizeBuffers(kFrames * factor);
@@ -415,8 +430,9 @@ TEST(LimiterExponentials, MatchTheCLibrary)
         vellox::followerCoefficients(times.data(), coefficients.data(),
                                      static_cast<int>(times.size()), rateFactor);
         for (size_t i = 0; i < times.size(); ++i)
-            ASSERT_TRUE(sameBits(coefficients[i], static_cast<float>(std::exp(
-                                                      -0.9996723430813206 / (rateFactor * times[i])))))
+            ASSERT_TRUE(sameBits(
+                coefficients[i],
+                static_cast<float>(std::exp(-0.9996723430813206 / (rateFactor * times[i])))))
                 << "rate " << rate << ", time " << times[i];
     }
 

@@ -292,24 +292,25 @@ bool sameBits(float a, float b)
 // Test signals as the filter meets them on the oversampled stream.
 enum class Signal
 {
-    sine,        // 0.9, a few hundred Hz
-    loudSine,    // 20: the stages hit the table's clamp
-    noise,       // uniform in [-1, 1]
+    sine,     // 0.9, a few hundred Hz
+    loudSine, // 20: the stages hit the table's clamp
+    noise,    // uniform in [-1, 1]
     silence,
     square,      // full scale, +-1
     loudSquare,  // +-4
     tiny,        // 1e-30 noise and subnormals
     zeroStuffed, // a sine with three zeros after every sample
 };
-constexpr Signal kSignals[] = {Signal::sine,   Signal::loudSine,   Signal::noise,
-                               Signal::silence, Signal::square,    Signal::loudSquare,
-                               Signal::tiny,   Signal::zeroStuffed};
+constexpr Signal kSignals[] = {Signal::sine,    Signal::loudSine,   Signal::noise,
+                               Signal::silence, Signal::square,     Signal::loudSquare,
+                               Signal::tiny,    Signal::zeroStuffed};
 
 std::vector<float> makeSignal(Signal kind, int count, uint32_t seed)
 {
     std::vector<float> x(count);
     uint32_t state = seed * 2654435761u + 1u;
-    auto uniform = [&state] {
+    auto uniform = [&state]
+    {
         state = state * 1664525u + 1013904223u;
         return static_cast<float>(state >> 8) / 8388608.0f - 1.0f;
     };
@@ -318,15 +319,30 @@ std::vector<float> makeSignal(Signal kind, int count, uint32_t seed)
         const double phase = 0.013 * (seed % 7 + 1) * i;
         switch (kind)
         {
-        case Signal::sine: x[i] = static_cast<float>(0.9 * std::sin(phase)); break;
-        case Signal::loudSine: x[i] = static_cast<float>(20.0 * std::sin(phase)); break;
-        case Signal::noise: x[i] = uniform(); break;
-        case Signal::silence: x[i] = 0.0f; break;
-        case Signal::square: x[i] = (i / 37) % 2 ? 1.0f : -1.0f; break;
-        case Signal::loudSquare: x[i] = (i / 91) % 2 ? 4.0f : -4.0f; break;
-        case Signal::tiny: x[i] = i % 3 ? uniform() * 1e-30f : uniform() * 1e-40f; break;
+        case Signal::sine:
+            x[i] = static_cast<float>(0.9 * std::sin(phase));
+            break;
+        case Signal::loudSine:
+            x[i] = static_cast<float>(20.0 * std::sin(phase));
+            break;
+        case Signal::noise:
+            x[i] = uniform();
+            break;
+        case Signal::silence:
+            x[i] = 0.0f;
+            break;
+        case Signal::square:
+            x[i] = (i / 37) % 2 ? 1.0f : -1.0f;
+            break;
+        case Signal::loudSquare:
+            x[i] = (i / 91) % 2 ? 4.0f : -4.0f;
+            break;
+        case Signal::tiny:
+            x[i] = i % 3 ? uniform() * 1e-30f : uniform() * 1e-40f;
+            break;
         case Signal::zeroStuffed:
-            x[i] = i % 4 ? 0.0f : static_cast<float>(0.7 * std::sin(phase)); break;
+            x[i] = i % 4 ? 0.0f : static_cast<float>(0.7 * std::sin(phase));
+            break;
         }
     }
     return x;
@@ -354,9 +370,9 @@ TEST(Moogfilter, MatchesTheScalarModelBitForBit)
             for (Signal kind : kSignals)
             {
                 ++caseIndex;
-                SCOPED_TRACE(testing::Message() << "fs " << fs << " cutoff " << setting.cutoff
-                                                << " resonance " << setting.resonance
-                                                << " signal " << static_cast<int>(kind));
+                SCOPED_TRACE(testing::Message()
+                             << "fs " << fs << " cutoff " << setting.cutoff << " resonance "
+                             << setting.resonance << " signal " << static_cast<int>(kind));
                 Moogfilter left, right, single;
                 reference::LadderModel modelL, modelR;
                 const int total = 1500;
@@ -372,9 +388,12 @@ TEST(Moogfilter, MatchesTheScalarModelBitForBit)
                     // The mode flips every third call, so g lags it now and then.
                     const int mode = (call++ / 3 + caseIndex) % 2;
                     const float cutoff = setting.cutoff;
-                    left.prepare(cutoff, setting.resonance, Moogfilter::repeatCountForMode(mode), fs);
-                    right.prepare(cutoff * 0.5f, setting.resonance, Moogfilter::repeatCountForMode(mode), fs);
-                    single.prepare(cutoff, setting.resonance, Moogfilter::repeatCountForMode(mode), fs);
+                    left.prepare(cutoff, setting.resonance, Moogfilter::repeatCountForMode(mode),
+                                 fs);
+                    right.prepare(cutoff * 0.5f, setting.resonance,
+                                  Moogfilter::repeatCountForMode(mode), fs);
+                    single.prepare(cutoff, setting.resonance, Moogfilter::repeatCountForMode(mode),
+                                   fs);
                     modelL.prepare(cutoff, setting.resonance, mode, fs);
                     modelR.prepare(cutoff * 0.5f, setting.resonance, mode, fs);
                     ASSERT_TRUE(sameBits(left.g(), modelL.g));
@@ -388,10 +407,13 @@ TEST(Moogfilter, MatchesTheScalarModelBitForBit)
                         const float expectedL = modelL.process(inL[at + i]);
                         const float expectedR = modelR.process(inR[at + i]);
                         ASSERT_TRUE(sameBits(l[i], expectedL * makeUp))
-                            << "left sample " << at + i << ": " << l[i] << " vs " << expectedL * makeUp;
+                            << "left sample " << at + i << ": " << l[i] << " vs "
+                            << expectedL * makeUp;
                         ASSERT_TRUE(sameBits(r[i], expectedR * makeUp))
-                            << "right sample " << at + i << ": " << r[i] << " vs " << expectedR * makeUp;
-                        ASSERT_TRUE(sameBits(single.processSampleLPF_optimized(inL[at + i]), expectedL))
+                            << "right sample " << at + i << ": " << r[i] << " vs "
+                            << expectedR * makeUp;
+                        ASSERT_TRUE(
+                            sameBits(single.processSampleLPF_optimized(inL[at + i]), expectedL))
                             << "single sample " << at + i;
                     }
                     at += frames;
@@ -412,7 +434,8 @@ TEST(Moogfilter, ResetMatchesTheModel)
         right.prepare(3000.0f, 2.5f, 4, 48000.0);
         modelL.prepare(3000.0f, 2.5f, 0, 48000.0);
         modelR.prepare(3000.0f, 2.5f, 0, 48000.0);
-        Moogfilter::processStereo(left, right, l.data() + part * 300, r.data() + part * 300, 300, 1.0f);
+        Moogfilter::processStereo(left, right, l.data() + part * 300, r.data() + part * 300, 300,
+                                  1.0f);
         for (int i = part * 300; i < part * 300 + 300; ++i)
         {
             ASSERT_TRUE(sameBits(l[i], modelL.process(x[i]))) << i;

@@ -87,8 +87,8 @@ struct BiquadLanes
         : b0(_mm_setr_pd(left.b0, right.b0)), b1(_mm_setr_pd(left.b1, right.b1)),
           b2(_mm_setr_pd(left.b2, right.b2)), a1(_mm_setr_pd(left.a1, right.a1)),
           a2(_mm_setr_pd(left.a2, right.a2)), x1(_mm_setr_pd(leftState.x1, rightState.x1)),
-          x2(_mm_setr_pd(leftState.x2, rightState.x2)), y1(_mm_setr_pd(leftState.y1, rightState.y1)),
-          y2(_mm_setr_pd(leftState.y2, rightState.y2))
+          x2(_mm_setr_pd(leftState.x2, rightState.x2)),
+          y1(_mm_setr_pd(leftState.y1, rightState.y1)), y2(_mm_setr_pd(leftState.y2, rightState.y2))
     {
     }
 

@@ -157,19 +157,16 @@ struct EqualiserModel
         lowOn = lowDB != 0.0f;
         highOn = highDB != 0.0f;
         midOn = midDB != 0.0f;
-        if (lowOn)
-            low[0].c = low[1].c = lowShelf(210.0, fsEq, lowDB, q);
-        if (highOn)
-            high[0].c = high[1].c = highShelf(10000.0, fsEq, highDB, q);
-        if (midOn)
-            mid[0].c = mid[1].c = peak(midFrequency, fsEq, midDB, q);
+        if (lowOn) low[0].c = low[1].c = lowShelf(210.0, fsEq, lowDB, q);
+        if (highOn) high[0].c = high[1].c = highShelf(10000.0, fsEq, highDB, q);
+        if (midOn) mid[0].c = mid[1].c = peak(midFrequency, fsEq, midDB, q);
     }
 
     void process(float* left, float* right, int count)
     {
-        auto band = [&](Section* s, bool on) {
-            if (!on)
-                return;
+        auto band = [&](Section* s, bool on)
+        {
+            if (!on) return;
             s[0].run(left, count);
             s[1].run(right, count);
         };

@@ -47,15 +47,12 @@ struct LadderModel
 
     float lookup(float v) const
     {
-        if (v >= 3.0f)
-            return 0.99f;
-        if (v <= -3.0f)
-            return -0.99f;
+        if (v >= 3.0f) return 0.99f;
+        if (v <= -3.0f) return -0.99f;
         const float p = (v + 3.0f) * 1000.0f;
         const int i = static_cast<int>(p);
         const float f = p - static_cast<float>(i);
-        if (f > 0.0f)
-            return table[i] + f * (table[i + 1] - table[i]);
+        if (f > 0.0f) return table[i] + f * (table[i + 1] - table[i]);
         return table[i];
     }
 
@@ -69,16 +66,15 @@ struct LadderModel
         t = x * 0.13333334f * x * x * x * x + t;
         t = x * 0.053968254f * x * x * x * x * x * x + t;
         const float e = -2.0f * t;
-        g = 1.0f -
-            ((((e + 1.0f) + e * 0.5f * e) + e * 0.16666667f * e * e) + e * 0.041666668f * e * e * e);
+        g = 1.0f - ((((e + 1.0f) + e * 0.5f * e) + e * 0.16666667f * e * e) +
+                    e * 0.041666668f * e * e * e);
         resonance = std::max(0.0f, std::min(5.0f, lpResonance));
         n = mode == 0 ? 4 : 2;
     }
 
     float process(float x)
     {
-        if (n <= 0)
-            return x;
+        if (n <= 0) return x;
         float out = 0.0f;
         for (int i = 0; i < n; ++i)
         {

@@ -27,7 +27,10 @@ double magnitudeAt(const BiquadCoefficients& c, double w)
     return std::abs((c.b0 + c.b1 * z1 + c.b2 * z2) / (1.0 + c.a1 * z1 + c.a2 * z2));
 }
 
-bool isSinglePrecision(double v) { return static_cast<double>(static_cast<float>(v)) == v; }
+bool isSinglePrecision(double v)
+{
+    return static_cast<double>(static_cast<float>(v)) == v;
+}
 
 struct DesignCase
 {
@@ -55,7 +58,8 @@ TEST(GenerateBiquad, MatchesClosedFormMagnitudes)
         {"peak -12", BiquadType::peak, -12.0, kButterworthQ, 1.0, 1.0 / (a * a), 1.0},
         {"low shelf +12", BiquadType::lowShelf, 12.0, kButterworthQ, a * a, a, 1.0},
         {"high shelf +12", BiquadType::highShelf, 12.0, kButterworthQ, 1.0, a, a * a},
-        {"high shelf -12", BiquadType::highShelf, -12.0, kButterworthQ, 1.0, 1.0 / a, 1.0 / (a * a)},
+        {"high shelf -12", BiquadType::highShelf, -12.0, kButterworthQ, 1.0, 1.0 / a,
+         1.0 / (a * a)},
     };
     const double f = 1000.0, fs = 48000.0;
     for (const DesignCase& dc : cases)
@@ -90,7 +94,8 @@ TEST(GenerateBiquad, LowPassAtNyquistIsOneTwoOneTwoOne)
 {
     for (double fs : {22050.0, 44100.0, 48000.0, 96000.0, 192000.0, 352800.0})
     {
-        const BiquadCoefficients c = generateBiquad(BiquadType::lowPass, 0.5 * fs, fs, 0.0, kButterworthQ);
+        const BiquadCoefficients c =
+            generateBiquad(BiquadType::lowPass, 0.5 * fs, fs, 0.0, kButterworthQ);
         EXPECT_EQ(c.b0, 1.0) << fs;
         EXPECT_EQ(c.b1, 2.0) << fs;
         EXPECT_EQ(c.b2, 1.0) << fs;
@@ -110,7 +115,8 @@ TEST(BiquadSection, ShelfGainOnSines)
 {
     BiquadSection shelf;
     shelf.coefficients = generateBiquad(BiquadType::lowShelf, 210.0, 48000.0, 12.0, kButterworthQ);
-    auto steadyPeak = [&](double frequency) {
+    auto steadyPeak = [&](double frequency)
+    {
         shelf.clearState();
         std::vector<float> x(48000);
         for (size_t i = 0; i < x.size(); ++i)
@@ -171,8 +177,10 @@ TEST(BiquadSection, StateCarriesAcrossCallsAndInPlaceMatches)
 // end of the buffer and the next buffer starts clean.
 TEST(BiquadSection, NonFiniteStateIsClearedAfterTheBuffer)
 {
-    const BiquadCoefficients c = generateBiquad(BiquadType::highShelf, 10000.0, 44100.0, 12.0, kButterworthQ);
-    for (float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
+    const BiquadCoefficients c =
+        generateBiquad(BiquadType::highShelf, 10000.0, 44100.0, 12.0, kButterworthQ);
+    for (float bad :
+         {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
     {
         BiquadSection s;
         s.coefficients = c;
@@ -229,19 +237,22 @@ TEST(GenerateBiquad, MatchesTheModelBitForBit)
             for (float gain = -12.0f; gain <= 12.0f; gain += 0.37f)
             {
                 SCOPED_TRACE(testing::Message() << "rate " << rate << " gain " << gain);
-                EXPECT_TRUE(sameCoefficients(generateBiquad(BiquadType::lowShelf, 210.0, rate, gain, q),
-                                             reference::lowShelf(210.0, rate, gain, q)));
+                EXPECT_TRUE(
+                    sameCoefficients(generateBiquad(BiquadType::lowShelf, 210.0, rate, gain, q),
+                                     reference::lowShelf(210.0, rate, gain, q)));
                 if (10000.0 < 0.5 * rate)
                 {
-                    EXPECT_TRUE(sameCoefficients(generateBiquad(BiquadType::highShelf, 10000.0, rate, gain, q),
-                                                 reference::highShelf(10000.0, rate, gain, q)));
+                    EXPECT_TRUE(sameCoefficients(
+                        generateBiquad(BiquadType::highShelf, 10000.0, rate, gain, q),
+                        reference::highShelf(10000.0, rate, gain, q)));
                 }
                 for (float frequency : {300.0f, 1234.5f, 2200.0f, 8200.0f})
                 {
                     if (frequency < 0.5 * rate)
                     {
-                        EXPECT_TRUE(sameCoefficients(generateBiquad(BiquadType::peak, frequency, rate, gain, q),
-                                                     reference::peak(frequency, rate, gain, q)));
+                        EXPECT_TRUE(sameCoefficients(
+                            generateBiquad(BiquadType::peak, frequency, rate, gain, q),
+                            reference::peak(frequency, rate, gain, q)));
                     }
                 }
             }
@@ -278,7 +289,7 @@ TEST(BiquadSection, MatchesTheModelBitForBit)
                 seed = seed * 1664525u + 1013904223u;
                 const float noise = static_cast<float>(seed >> 8) / 8388608.0f - 1.0f;
                 const int n = at + i;
-                x[i] = n % 400 < 100 ? 0.0f
+                x[i] = n % 400 < 100   ? 0.0f
                        : n % 400 < 200 ? noise
                        : n % 400 < 300 ? static_cast<float>(std::sin(0.05 * n))
                                        : ((n / 9) % 2 ? 1.0f : -1.0f) * (n % 2 ? 1e-30f : 1.0f);
