@@ -82,10 +82,14 @@ struct Lookup
         return _mm_add_ps(lo, _mm_mul_ps(fraction, _mm_movehl_ps(lo, lo)));
     }
 
+    static __m128 magnitude(__m128 v)
+    {
+        return _mm_and_ps(v, _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff)));
+    }
+
     static __m128 inside(__m128 v)
     {
-        const __m128 magnitude = _mm_and_ps(v, _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff)));
-        return _mm_cmplt_ps(magnitude, _mm_set1_ps(3.0f)); // false for NaN
+        return _mm_cmplt_ps(magnitude(v), _mm_set1_ps(3.0f)); // false for NaN
     }
 
     // Lanes inside (-3, 3) only.
@@ -181,10 +185,12 @@ struct Moogfilter::Stereo
                     __m128 u = _mm_mul_ps(_mm_add_ps(y4, previous), feedback);
                     if (s == 0) u = _mm_add_ps(input, u);
                     __m128 tIn, t1, t23, t4;
-                    const __m128 allInside =
-                        _mm_and_ps(_mm_and_ps(Lookup::inside(u), Lookup::inside(y1)),
-                                   _mm_and_ps(Lookup::inside(y23), Lookup::inside(y4)));
-                    if (_mm_movemask_ps(allInside) == 15) [[likely]]
+                    // All of them inside (-3, 3): the largest magnitude is (maxps hands NaN
+                    // in its second operand through, and only u can be NaN).
+                    const __m128 largest =
+                        _mm_max_ps(_mm_max_ps(Lookup::magnitude(y1), Lookup::magnitude(y23)),
+                                   _mm_max_ps(Lookup::magnitude(y4), Lookup::magnitude(u)));
+                    if (_mm_movemask_ps(_mm_cmplt_ps(largest, _mm_set1_ps(3.0f))) == 15) [[likely]]
                     {
                         tIn = Lookup::twoInside(table, u);
                         t1 = Lookup::twoInside(table, y1);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <numbers>
 #include <vector>
@@ -254,28 +255,60 @@ TEST(Moogfilter, ExtremeFiniteInputStaysFiniteAndBounded)
     }
 }
 
+// The stereo pass equals the per-sample calls times the make-up gain, bit for bit, also where
+// it leaves its fast path: inputs far beyond +-3, infinities and NaN, states driven past +-3
+// by a large g, and two filters with different repeat counts.
 TEST(Moogfilter, StereoPassEqualsPerSampleCallsTimesMakeUpGain)
 {
-    Moogfilter l1 = preparedFilter(3000.0f, 2.0f, 4, 44100.0);
-    Moogfilter r1 = preparedFilter(500.0f, 0.5f, 4, 44100.0);
-    Moogfilter l2 = l1, r2 = r1;
-    std::vector<float> left(777), right(777);
-    for (size_t i = 0; i < left.size(); ++i)
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    struct Case
     {
-        left[i] = 0.9f * static_cast<float>(std::sin(0.05 * static_cast<double>(i)));
-        right[i] = (i / 40) % 2 ? 0.7f : -0.7f;
-    }
-    std::vector<float> expectedL(left.size()), expectedR(right.size());
-    const float gain = std::exp(32.0f * 0.115129255f); // "LP Gain" default +32 dB
-    for (size_t i = 0; i < left.size(); ++i)
+        float cutoffL, cutoffR, resonance;
+        int repeatsL, repeatsR;
+        double fs;
+        bool extreme;
+    };
+    const Case cases[] = {
+        {3000.0f, 500.0f, 2.0f, 4, 4, 44100.0, false},
+        {12050.0f, 12050.0f, 5.0f, 2, 2, 8000.0, true},
+        {1000.0f, 7000.0f, 3.0f, 4, 4, 48000.0, true},
+        {2000.0f, 2000.0f, 1.0f, 4, 2, 48000.0, true},
+    };
+    for (const Case& c : cases)
     {
-        expectedL[i] = l2.processSampleLPF_optimized(left[i]) * gain;
-        expectedR[i] = r2.processSampleLPF_optimized(right[i]) * gain;
+        Moogfilter l1 = preparedFilter(c.cutoffL, c.resonance, c.repeatsL, c.fs);
+        Moogfilter r1 = preparedFilter(c.cutoffR, c.resonance, c.repeatsR, c.fs);
+        Moogfilter l2 = l1, r2 = r1;
+        std::vector<float> left(777), right(777);
+        for (size_t i = 0; i < left.size(); ++i)
+        {
+            left[i] = 0.9f * static_cast<float>(std::sin(0.05 * static_cast<double>(i)));
+            right[i] = (i / 40) % 2 ? 0.7f : -0.7f;
+            if (c.extreme)
+            {
+                const float extremes[] = {inf, -inf, nan, FLT_MAX, -1e30f, 3.0f, -3.0f, 40.0f};
+                if (i % 13 == 0) left[i] = extremes[(i / 13) % 8];
+                if (i % 17 == 5) right[i] = extremes[(i / 17 + 3) % 8];
+                if ((i / 100) % 2) right[i] *= 25.0f;
+            }
+        }
+        std::vector<float> expectedL(left.size()), expectedR(right.size());
+        const float gain = std::exp(32.0f * 0.115129255f); // "LP Gain" default +32 dB
+        for (size_t i = 0; i < left.size(); ++i)
+        {
+            expectedL[i] = l2.processSampleLPF_optimized(left[i]) * gain;
+            expectedR[i] = r2.processSampleLPF_optimized(right[i]) * gain;
+        }
+        Moogfilter::processStereo(l1, r1, left.data(), right.data(), static_cast<int>(left.size()),
+                                  gain);
+        for (size_t i = 0; i < left.size(); ++i)
+        {
+            ASSERT_EQ(std::memcmp(&left[i], &expectedL[i], sizeof(float)), 0) << i;
+            ASSERT_EQ(std::memcmp(&right[i], &expectedR[i], sizeof(float)), 0) << i;
+            ASSERT_TRUE(std::isfinite(left[i]) && std::isfinite(right[i])) << i;
+        }
     }
-    Moogfilter::processStereo(l1, r1, left.data(), right.data(), static_cast<int>(left.size()),
-                              gain);
-    EXPECT_EQ(left, expectedL);
-    EXPECT_EQ(right, expectedR);
 }
 
 // ---------------------------------------------------------------------------------------------
