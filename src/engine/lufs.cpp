@@ -171,8 +171,8 @@ template <float (*Libm)(double), int Margin>
 {
     const __m128 y = _mm_movelh_ps(_mm_cvtpd_ps(yLo), _mm_cvtpd_ps(yHi));
     const __m128i lo = doubtful<Margin>(yLo), hi = doubtful<Margin>(yHi);
-    const int halves = _mm_movemask_ps(_mm_castsi128_ps(lo)) | _mm_movemask_ps(_mm_castsi128_ps(hi))
-                                                                   << 4;
+    const int lowHalves = _mm_movemask_ps(_mm_castsi128_ps(lo));
+    const int halves = lowHalves | _mm_movemask_ps(_mm_castsi128_ps(hi)) << 4;
     if (halves == 0) [[likely]]
         return y;
     return redoInLibm<Libm>(xLo, xHi, y, halves);
