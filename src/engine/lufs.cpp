@@ -178,9 +178,10 @@ template <float (*Libm)(double), int Margin>
     return redoInLibm<Libm>(xLo, xHi, y, halves);
 }
 
-// exp in double, rounded to float: the follower coefficients. Libm's exp is within an ulp of
-// e^x; the margin of 2^16 ulps leaves room for the lanes' error. The arguments are mostly
-// tiny, where the short series does.
+// exp in double, rounded to float: the follower coefficients. The C library's exp is within an
+// ulp of e^x; the margin of 2^16 ulps leaves room for the lanes' error. The arguments are
+// mostly tiny, where the short series does. Checked against glibc for every float time at the
+// usual oversampled rates.
 [[gnu::always_inline]] inline __m128 followerExp(__m128d lo, __m128d hi)
 {
     constexpr int kMargin = 1 << 16;
@@ -193,8 +194,10 @@ template <float (*Libm)(double), int Margin>
     return toFloatAsLibm<libmExp, kMargin>(lo, hi, expLanes(lo), expLanes(hi));
 }
 
-// expf: the gains. Libm's expf rounds a double approximation within 2^-33 of e^x (its results
-// are within 0.502 ulp), 2^19 ulps of double; the margin is 2^21.
+// expf: the gains. The C library's expf gives the nearest float except, at worst, within a
+// few thousandths of a float ulp of a rounding boundary (glibc: results within 0.502 ulp);
+// lanes within 2^21 ulps of double (0.004 of a float ulp) of one go to the library. Checked
+// against glibc for every float argument.
 [[gnu::always_inline]] inline __m128 gainExp(__m128 argument)
 {
     const __m128d lo = _mm_cvtps_pd(argument);
