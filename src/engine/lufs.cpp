@@ -374,10 +374,11 @@ struct Limiter::StereoPass
 
     void run(float* left, float* right, int n, bool first)
     {
-        alignas(16) float w[2 * kChunk];    // weighted signal
-        alignas(16) float rowA[2 * kChunk]; // P, tA, alpha A, s, G, smoothed G, its gain
-        alignas(16) float rowB[2 * kChunk]; // R, then tR, alpha R
-        alignas(16) float rowH[2 * kChunk]; // smoothed H, then its gain
+        alignas(16) float w[2 * kChunk];    // weighted signal, then the H gains
+        alignas(16) float rowA[2 * kChunk]; // P, tA, alpha A, s, G, smoothed G
+        alignas(16) float rowB[2 * kChunk]; // R, tR, alpha R, then the G gains
+        alignas(16) float rowH[2 * kChunk]; // smoothed H
+        float* where[2 * kChunk];           // the samples that are not 0
         const int values = 2 * n;
         // The four-value passes run over whole groups of eight; the values past the chunk's
         // end repeat its last sample.
@@ -426,29 +427,42 @@ struct Limiter::StereoPass
         // Make-up path and the 150 Hz sections over G and H.
         for (int k = 0; k < n; ++k)
             makeUpAndSmooth(loadPair(rowA + 2 * k), first && k == 0, rowA + 2 * k, rowH + 2 * k);
-        repeatLastPair(rowA, values, padded);
-        repeatLastPair(rowH, values, padded);
 
-        // The gains expf(G x 0.115129255) and expf(H x 0.115129255).
-        decibelGains(rowA, rowA, padded);
-        decibelGains(rowH, rowH, padded);
-
-        // Apply them, then the clip at 0.97.
-        int k = 0;
-        for (; k + 1 < n; k += 2)
+        // Apply the gains expf(G x 0.115129255) and expf(H x 0.115129255), then the clip at
+        // 0.97. A sample of +-0 comes out as itself whatever the gains (a finite gain keeps
+        // the zero and its sign, an infinite one gives NaN, which the rule turns back into
+        // the sample), so the exponentials run only on the other samples, gathered into dense
+        // rows: on the zero-stuffed stream that is one sample in `factor`.
+        float* const gainG = rowB; // R, tR and alpha R are no longer needed,
+        float* const gainH = w;    // nor the weighted signal
+        int dense = 0;
+        for (int k = 0; k < n; ++k)
         {
-            const __m128 x = _mm_unpacklo_ps(loadPair(left + k), loadPair(right + k));
-            const __m128 y = applyGain(x, _mm_load_ps(rowA + 2 * k), _mm_load_ps(rowH + 2 * k));
-            const __m128 byChannel = _mm_shuffle_ps(y, y, _MM_SHUFFLE(3, 1, 2, 0));
-            _mm_storel_pi(reinterpret_cast<__m64*>(left + k), byChannel);
-            _mm_storeh_pi(reinterpret_cast<__m64*>(right + k), byChannel);
+            for (int c = 0; c < 2; ++c)
+            {
+                float* const sample = (c == 0 ? left : right) + k;
+                where[dense] = sample;
+                gainG[dense] = rowA[2 * k + c];
+                gainH[dense] = rowH[2 * k + c];
+                dense += *sample != 0.0f; // NaN counts as not 0
+            }
         }
-        if (k < n)
+        if (dense == 0) return;
+        decibelGains(gainG, gainG, dense);
+        decibelGains(gainH, gainH, dense);
+        for (int j = dense; j % 4 != 0; ++j) // the last group repeats its last sample
         {
-            const __m128 x = _mm_unpacklo_ps(_mm_load_ss(left + k), _mm_load_ss(right + k));
-            const __m128 y = applyGain(x, loadPair(rowA + 2 * k), loadPair(rowH + 2 * k));
-            _mm_store_ss(left + k, y);
-            _mm_store_ss(right + k, _mm_shuffle_ps(y, y, _MM_SHUFFLE(1, 1, 1, 1)));
+            where[j] = where[dense - 1];
+            gainG[j] = gainG[dense - 1];
+            gainH[j] = gainH[dense - 1];
+        }
+        for (int j = 0; j < dense; j += 4)
+        {
+            const __m128 x = _mm_setr_ps(*where[j], *where[j + 1], *where[j + 2], *where[j + 3]);
+            alignas(16) float y[4];
+            _mm_store_ps(y, applyGain(x, _mm_load_ps(gainG + j), _mm_load_ps(gainH + j)));
+            for (int i = 0; i < 4; ++i)
+                *where[j + i] = y[i];
         }
     }
 

@@ -284,7 +284,7 @@ enum class Signal
     loudSquare,   // +-3: deep in the clip, gain computer saturated
     tiny,         // 1e-20 and below: the 1e-10 floors dominate
     startsAtZero, // first weighted sample exactly 0
-    mixed,        // silence, then a burst, then a slow sine
+    mixed,        // silence of signed zeros, then a burst, then a slow sine
 };
 constexpr Signal kSignals[] = {Signal::fullScaleSine, Signal::halfScaleSine, Signal::noise,
                                Signal::square,        Signal::loudSquare,    Signal::tiny,
@@ -328,7 +328,7 @@ std::vector<float> hostSignal(Signal kind, int frames, int offset, uint32_t seed
             x[i] = i == 0 ? 0.0f : static_cast<float>(0.8 * std::sin(phase));
             break;
         case Signal::mixed:
-            x[i] = n % 700 < 200   ? 0.0f
+            x[i] = n % 700 < 200   ? (n % 2 ? -0.0f : 0.0f)
                    : n % 700 < 260 ? uniform() * 1.2f
                                    : static_cast<float>(0.3 * std::sin(0.01 * n));
             break;
